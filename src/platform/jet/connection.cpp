@@ -1,0 +1,333 @@
+#include "connection.h"
+
+#include "sqlvalue.h"
+
+#include <QFileInfo>
+#include <cmath>
+#include <cstring>
+
+namespace jet {
+
+namespace {
+
+QString columnText(sqlite3_stmt* st, int i)
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    return QString::fromUtf8(p, sqlite3_column_bytes(st, i));
+}
+
+void registerFunctions(sqlite3* db)
+{
+    // clng() of Basic: rounds to a whole number; text holding a number counts as that number.
+    auto clng = [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        const double v = sqlite3_value_double(argv[0]);
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(std::nearbyint(v)));
+    };
+    auto cdbl = [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+            sqlite3_result_null(ctx);
+        else
+            sqlite3_result_double(ctx, sqlite3_value_double(argv[0]));
+    };
+    auto cstr = [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+        sqlite3_result_value(ctx, argv[0]);
+        if (sqlite3_value_type(argv[0]) != SQLITE_NULL) {
+            const auto* t = sqlite3_value_text(argv[0]);
+            sqlite3_result_text(ctx, reinterpret_cast<const char*>(t), -1, SQLITE_TRANSIENT);
+        }
+    };
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "clng", 1, flags, nullptr, clng, nullptr, nullptr);
+    sqlite3_create_function(db, "cint", 1, flags, nullptr, clng, nullptr, nullptr);
+    sqlite3_create_function(db, "cdbl", 1, flags, nullptr, cdbl, nullptr, nullptr);
+    sqlite3_create_function(db, "cstr", 1, flags, nullptr, cstr, nullptr, nullptr);
+}
+
+}  // namespace
+
+[[noreturn]] void raise(sqlite3* db, const QString& context)
+{
+    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database is closed");
+    throw DbError(context.isEmpty() ? msg : msg + QStringLiteral(" (") + context + QLatin1Char(')'));
+}
+
+ColumnKind kindOfDeclaredType(const char* decl)
+{
+    if (!decl)
+        return ColumnKind::Other;
+    const QByteArray t = QByteArray(decl).toUpper();
+    if (t.contains("DATE") || t.contains("TIME"))
+        return ColumnKind::DateTime;
+    if (t.contains("BOOL") || t.contains("BIT") || t.contains("YESNO"))
+        return ColumnKind::Boolean;
+    if (t.contains("INT"))
+        return ColumnKind::Integer;
+    if (t.contains("CHAR") || t.contains("TEXT") || t.contains("CLOB"))
+        return ColumnKind::Text;
+    if (t.contains("REAL") || t.contains("DOUB") || t.contains("FLOA") || t.contains("NUM"))
+        return ColumnKind::Real;
+    return ColumnKind::Other;
+}
+
+QVariant fromStored(sqlite3_stmt* st, int i, ColumnKind kind)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(st, i);
+        if (kind == ColumnKind::Boolean)
+            return v != 0;
+        if (kind == ColumnKind::Real)
+            return static_cast<double>(v);
+        if (kind == ColumnKind::Text)
+            return columnText(st, i);
+        return v;
+    }
+    case SQLITE_FLOAT: {
+        const double v = sqlite3_column_double(st, i);
+        if (kind == ColumnKind::Boolean)
+            return v != 0;
+        if (kind == ColumnKind::Text)
+            return columnText(st, i);
+        return v;
+    }
+    default: {
+        const QString text = columnText(st, i);
+        if (kind == ColumnKind::DateTime) {
+            const QVariant v = parseDateTime(text);
+            if (v.isValid())
+                return v;
+        }
+        return text;
+    }
+    }
+}
+
+namespace {
+
+[[noreturn]] void conversionError(const QVariant& value)
+{
+    throw DbError(QStringLiteral("Data type conversion error: '%1'.").arg(value.toString()));
+}
+
+void bindText(sqlite3_stmt* st, int index, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(st, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void bindDateLike(sqlite3_stmt* st, int index, const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::QDate: bindText(st, index, storedDate(v.toDate())); return;
+    case QMetaType::QTime: bindText(st, index, storedTime(v.toTime())); return;
+    case QMetaType::QDateTime: bindText(st, index, storedDateTime(v.toDateTime())); return;
+    default: break;
+    }
+    const QVariant parsed = parseDateTime(v.toString());
+    if (!parsed.isValid())
+        conversionError(v);
+    bindDateLike(st, index, parsed);
+}
+
+}  // namespace
+
+void bindValue(sqlite3_stmt* st, int index, const QVariant& v, ColumnKind kind)
+{
+    if (!v.isValid() || v.isNull()) {
+        sqlite3_bind_null(st, index);
+        return;
+    }
+    const int type = v.typeId();
+    const bool isText = type == QMetaType::QString;
+    const bool isDateLike = type == QMetaType::QDate || type == QMetaType::QTime
+                            || type == QMetaType::QDateTime;
+    switch (kind) {
+    case ColumnKind::DateTime:
+        bindDateLike(st, index, v);
+        return;
+    case ColumnKind::Boolean: {
+        if (isText) {
+            const QString t = v.toString().trimmed().toLower();
+            if (t == QLatin1String("true") || t == QLatin1String("yes"))
+                sqlite3_bind_int(st, index, 1);
+            else if (t == QLatin1String("false") || t == QLatin1String("no"))
+                sqlite3_bind_int(st, index, 0);
+            else {
+                bool ok = false;
+                const double d = t.toDouble(&ok);
+                if (!ok)
+                    conversionError(v);
+                sqlite3_bind_int(st, index, d != 0);
+            }
+        } else {
+            sqlite3_bind_int(st, index, v.toBool() ? 1 : 0);
+        }
+        return;
+    }
+    case ColumnKind::Integer:
+    case ColumnKind::Real: {
+        bool ok = true;
+        double d = 0;
+        if (isText)
+            d = v.toString().trimmed().toDouble(&ok);
+        else if (isDateLike)
+            ok = false;
+        else
+            d = v.toDouble(&ok);
+        if (!ok)
+            conversionError(v);
+        if (kind == ColumnKind::Integer)
+            sqlite3_bind_int64(st, index, static_cast<sqlite3_int64>(std::nearbyint(d)));
+        else
+            sqlite3_bind_double(st, index, d);
+        return;
+    }
+    case ColumnKind::Text:
+        if (isDateLike)
+            bindDateLike(st, index, v);
+        else if (type == QMetaType::Bool)
+            bindText(st, index, v.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
+        else
+            bindText(st, index, v.toString());
+        return;
+    case ColumnKind::Other:
+        break;
+    }
+    if (isDateLike)
+        bindDateLike(st, index, v);
+    else if (type == QMetaType::Bool)
+        sqlite3_bind_int(st, index, v.toBool() ? 1 : 0);
+    else if (type == QMetaType::Double || type == QMetaType::Float)
+        sqlite3_bind_double(st, index, v.toDouble());
+    else if (isText || type == QMetaType::QByteArray)
+        bindText(st, index, v.toString());
+    else
+        sqlite3_bind_int64(st, index, v.toLongLong());
+}
+
+Statement::Statement(sqlite3* handle, const QString& text) : db(handle)
+{
+    if (!db)
+        raise(nullptr, text);
+    const QByteArray utf8 = text.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &st, &tail) != SQLITE_OK)
+        raise(db, text);
+    // One statement at a time: whatever follows a ';' is refused, never run.
+    if (tail && *tail) {
+        const QString rest = QString::fromUtf8(tail).trimmed();
+        if (!rest.isEmpty() && rest != QLatin1String(";")) {
+            sqlite3_finalize(st);
+            st = nullptr;
+            throw DbError(QStringLiteral("Characters found after end of SQL statement: '%1'.").arg(rest));
+        }
+    }
+    if (!st)
+        throw DbError(QStringLiteral("Invalid SQL statement: '%1'.").arg(text));
+}
+
+Statement::~Statement() { sqlite3_finalize(st); }
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    raise(db, QString::fromUtf8(sqlite3_sql(st)));
+}
+
+Connection::Connection(const QString& path) : file(path)
+{
+    if (!QFileInfo(path).isFile())
+        throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        db = nullptr;
+        throw DbError(QStringLiteral("Could not open '%1': %2").arg(path, msg));
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_extended_result_codes(db, 1);
+    registerFunctions(db);
+    // A damaged file or one that is no database fails here rather than at the first statement.
+    if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        db = nullptr;
+        throw DbError(QStringLiteral("Unrecognized database format '%1': %2").arg(path, msg));
+    }
+}
+
+Connection::~Connection() { close(); }
+
+void Connection::close()
+{
+    if (db) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+}
+
+sqlite3* Connection::handle() const
+{
+    if (!db)
+        throw DbError(QStringLiteral("Object invalid or no longer set: the database is closed."));
+    return db;
+}
+
+void Connection::fail(const QString& what) const { raise(db, what); }
+
+QString Connection::objectName(const QString& name, bool* isView) const
+{
+    Statement st(handle(),
+                 QStringLiteral("select name, type from sqlite_master where type in ('table','view') "
+                                "and lower(name) = lower(?1)"));
+    bindText(st.get(), 1, name.trimmed());
+    if (!st.step())
+        return {};
+    if (isView)
+        *isView = columnText(st.get(), 1) == QLatin1String("view");
+    return columnText(st.get(), 0);
+}
+
+QString Connection::realIndexName(const QString& table, const QString& index) const
+{
+    // SQLite index names are global; each Jet index is stored as <table>_<index>.
+    Statement st(handle(),
+                 QStringLiteral("select name from sqlite_master where type = 'index' "
+                                "and lower(tbl_name) = lower(?1) and lower(name) = lower(?2)"));
+    bindText(st.get(), 1, table);
+    bindText(st.get(), 2, table + QLatin1Char('_') + index);
+    return st.step() ? columnText(st.get(), 0) : QString();
+}
+
+QStringList Connection::indexColumns(const QString& realIndex) const
+{
+    Statement st(handle(), QStringLiteral("select name from pragma_index_info(?1) order by seqno"));
+    bindText(st.get(), 1, realIndex);
+    QStringList cols;
+    while (st.step())
+        cols << columnText(st.get(), 0);
+    return cols;
+}
+
+ColumnKind Connection::columnKind(const QString& table, const QString& column) const
+{
+    Statement st(handle(), QStringLiteral("select type from pragma_table_info(?1) where lower(name) = lower(?2)"));
+    bindText(st.get(), 1, table);
+    bindText(st.get(), 2, column);
+    if (!st.step())
+        return ColumnKind::Other;
+    return kindOfDeclaredType(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+}
+
+}  // namespace jet

@@ -1,0 +1,66 @@
+#pragma once
+#include "dberror.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+namespace jet {
+
+class Connection;
+class Recordset;
+
+enum RecordsetType { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenDefault = 0 };
+
+// A handle on a database file, in place of a DAO Database. Copies share one
+// connection; a default-constructed handle is closed. Statements are written
+// in the dialect the windows use: "delete * from T", #date# literals,
+// true/false, clng(), text comparison that ignores letter case.
+class Database {
+public:
+    Database() = default;
+
+    bool isOpen() const;
+    QString path() const;
+
+    // Runs one insert, update or delete statement; returns the rows it touched.
+    int Execute(const QString& statement);
+
+    // A table name opens a table-type recordset (seekable on its indexes),
+    // a view name or a select opens a dynaset. Throws DbError when refused.
+    Recordset OpenRecordset(const QString& source, RecordsetType type = dbOpenDefault);
+
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+
+    void Close();
+
+private:
+    friend Database OpenDatabase(const QString&, bool, bool, const QString&);
+    explicit Database(std::shared_ptr<Connection> c) : conn(std::move(c)) {}
+    Connection& connection() const;
+    std::shared_ptr<Connection> conn;
+};
+
+// Opens by a connect string (";database=<folder>\kestrom.mdb;pwd=...") or by
+// the file's path alone. The password is accepted and ignored, as the engine
+// ignores it for a file that has none. A missing or damaged file raises DbError.
+Database OpenDatabase(const QString& name, bool exclusive = false, bool readOnly = false,
+                      const QString& connect = QString());
+
+// The file a name or connect string points at ("\" read as the path separator).
+QString databasePath(const QString& nameOrConnect);
+
+// Closes every handle opened through OpenDatabase, as closing the engine's
+// default workspace does; their recordsets become unusable.
+void CloseDefaultWorkspace();
+
+// Writes a compacted copy of a closed database file into a new file.
+void CompactDatabase(const QString& source, const QString& destination);
+
+// Runs a script of plain SQLite statements (used to lay out a new file).
+void ExecuteScript(const QString& path, const QString& script);
+
+}  // namespace jet

@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace platform {
+
+// The folder of the executable, where the database, templates, help and
+// the serial-port links lie. Tests point it at a folder of their own.
+QString programFolder();
+void setProgramFolder(const QString& folder);
+// A file of the program folder by its name.
+QString programFile(const QString& name);
+
+}  // namespace platform

@@ -1,0 +1,99 @@
+#include "testsupport.h"
+
+#include "app.h"
+#include "dbfile.h"
+#include "programfolder.h"
+#include "recordset.h"
+
+#include <QDir>
+
+namespace testsupport {
+
+Dialogs::Dialogs()
+{
+    ui::setMessageHandler([this](const ui::MessageCall& call) {
+        messages.push_back(call);
+        if (buttons.empty())
+            return ui::defaultButton(call.style);
+        const int b = buttons.front();
+        buttons.pop_front();
+        return b;
+    });
+    ui::setFileHandler([this](const ui::FileDialogRequest& r) {
+        fileRequests.push_back(r);
+        if (files.empty())
+            return QString();
+        const QString f = files.front();
+        files.pop_front();
+        return f;
+    });
+}
+
+Dialogs::~Dialogs()
+{
+    ui::setMessageHandler({});
+    ui::setFileHandler({});
+}
+
+std::vector<QString> Dialogs::texts() const
+{
+    std::vector<QString> out;
+    for (const auto& m : messages)
+        out.push_back(m.prompt);
+    return out;
+}
+
+void ProgramFolderTest::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    platform::setProgramFolder(dir.path());
+    ASSERT_TRUE(dbfile::createDatabaseFile(file(QStringLiteral("kestrom.mdb"))));
+    app::db = {};
+    app::connstr.clear();
+    app::dbpwd.clear();
+    app::comport = 1;
+    app::comset = QStringLiteral("9600,n,8,1");
+    app::inbufsize = 2048;
+    app::outbufsize = 512;
+    app::fkjdz = 1;
+    app::companyname = QStringLiteral("Valdren");
+    app::curuser.clear();
+    app::loginok = 0;
+    app::cjmode = 0;
+    app::cjtime = QStringLiteral("0");
+    app::cjaddr.fill(0);
+    app::cjcount = -1;
+}
+
+void ProgramFolderTest::TearDown()
+{
+    jet::CloseDefaultWorkspace();
+    app::db = {};
+}
+
+QString ProgramFolderTest::file(const QString& name) const { return QDir(dir.path()).filePath(name); }
+
+void ProgramFolderTest::openSharedDb()
+{
+    app::dbpwd = QStringLiteral("qalvendrits");
+    app::connstr = app::connectString(app::dbpwd);
+    app::db = jet::OpenDatabase(QString(), false, false, app::connstr);
+}
+
+jet::Database ProgramFolderTest::openDb() const { return jet::OpenDatabase(file(QStringLiteral("kestrom.mdb"))); }
+
+QVariant ProgramFolderTest::scalar(const QString& select) const
+{
+    jet::Database d = openDb();
+    jet::Recordset rs = d.OpenRecordset(select, jet::dbOpenSnapshot);
+    return rs.Eof() ? QVariant() : rs.Field(0);
+}
+
+int ProgramFolderTest::count(const QString& table, const QString& where) const
+{
+    return scalar(QStringLiteral("select count(*) from ") + table
+                  + (where.isEmpty() ? QString() : QStringLiteral(" where ") + where))
+        .toInt();
+}
+
+}  // namespace testsupport

@@ -1,0 +1,58 @@
+#pragma once
+#include "database.h"
+#include "msgbox.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <deque>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace testsupport {
+
+// Answers the program's message boxes and file dialogs in place of an
+// operator and keeps every question asked. Unanswered boxes get their
+// default button; unanswered file dialogs are cancelled.
+class Dialogs {
+public:
+    Dialogs();
+    ~Dialogs();
+    void answer(int button) { buttons.push_back(button); }
+    void chooseFile(const QString& path) { files.push_back(path); }
+
+    std::vector<ui::MessageCall> messages;
+    std::vector<ui::FileDialogRequest> fileRequests;
+
+    // Texts of the messages shown, in order.
+    std::vector<QString> texts() const;
+    QString last() const { return messages.empty() ? QString() : messages.back().prompt; }
+
+private:
+    std::deque<int> buttons;
+    std::deque<QString> files;
+};
+
+// Each case in a program folder of its own, holding a new database file;
+// the process-wide values start again from their defaults.
+class ProgramFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString folder() const { return dir.path(); }
+    QString file(const QString& name) const;
+    // Opens the shared handle as the log-in window does.
+    void openSharedDb();
+    // A second handle of the test's own, to look at what the program wrote.
+    jet::Database openDb() const;
+    // First column of the first row of a select, or an invalid value.
+    QVariant scalar(const QString& select) const;
+    int count(const QString& table, const QString& where = QString()) const;
+
+    Dialogs dialogs;
+
+private:
+    QTemporaryDir dir;
+};
+
+}  // namespace testsupport
