@@ -30,6 +30,16 @@ inline QString cjtime = QStringLiteral("0");  // collection time "HH:MM", "0" wh
 inline std::array<short, 1001> cjaddr{};  // addresses of the unattended collection run
 inline short cjcount = -1;               // index of the last entry of cjaddr
 
+// Controller exchanges under way: the exit waits until none is, so a
+// controller never keeps a card the database doesn't record.
+inline int exchangesRunning = 0;
+struct ExchangeScope {
+    ExchangeScope() { ++exchangesRunning; }
+    ~ExchangeScope() { --exchangesRunning; }
+    ExchangeScope(const ExchangeScope&) = delete;
+    ExchangeScope& operator=(const ExchangeScope&) = delete;
+};
+
 // The database file in the program folder and the connect string naming it.
 QString databaseFile();
 QString connectString(const QString& password);

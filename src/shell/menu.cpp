@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QTimer>
 
 namespace {
 menu*& theMenu()
@@ -29,6 +30,9 @@ menu::menu()
 {
     setObjectName(QStringLiteral("menu"));
     setAttribute(Qt::WA_DeleteOnClose);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(50000);
 }
 
 menu::~menu()

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class QAction;
+class QTimer;
 
 // The main window: the menu bar whose entries carry their entry IDs.
 class menu : public QMainWindow {
@@ -15,6 +16,8 @@ public:
     void setEntryEnabled(int id, bool on);
     bool isEntryEnabled(int id) const;
     QAction* entry(int id) const;
+
+    QTimer* Timer1;  // the collection timer
 
 protected:
     void closeEvent(QCloseEvent* event) override;
