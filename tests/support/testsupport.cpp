@@ -6,6 +6,7 @@
 #include "recordset.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace testsupport {
 
@@ -72,6 +73,14 @@ void ProgramFolderTest::TearDown()
 }
 
 QString ProgramFolderTest::file(const QString& name) const { return QDir(dir.path()).filePath(name); }
+
+void ProgramFolderTest::freshDatabase()
+{
+    jet::CloseDefaultWorkspace();
+    app::db = {};
+    QFile::remove(file(QStringLiteral("kestrom.mdb")));
+    ASSERT_TRUE(dbfile::createDatabaseFile(file(QStringLiteral("kestrom.mdb"))));
+}
 
 void ProgramFolderTest::openSharedDb()
 {

@@ -41,6 +41,8 @@ protected:
 
     QString folder() const { return dir.path(); }
     QString file(const QString& name) const;
+    // Closes every handle and puts a new database file in place of the old one.
+    void freshDatabase();
     // Opens the shared handle as the log-in window does.
     void openSharedDb();
     // A second handle of the test's own, to look at what the program wrote.

@@ -1,0 +1,145 @@
+// Log-in: the check of name and password, and the rights it switches on.
+#include "app.h"
+#include "login.h"
+#include "menu.h"
+#include "program.h"
+#include "rights.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using testsupport::ProgramFolderTest;
+
+namespace {
+
+class Login : public ProgramFolderTest {
+protected:
+    void SetUp() override
+    {
+        ProgramFolderTest::SetUp();
+        window = new login();
+        ASSERT_TRUE(window->Form_Load());
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        ProgramFolderTest::TearDown();
+    }
+    bool logIn(const QString& name, const QString& password)
+    {
+        window->Tuser->setText(name);
+        window->tpasswd->setText(password);
+        window->checkuser();
+        return app::loginok == 1;
+    }
+    void addOperator(const QString& values) { app::db.Execute("insert into user (sysname,syspword" + values); }
+
+    QPointer<login> window;
+};
+
+TEST_F(Login, NameAndPasswordMatchTrimmedAndWithoutRegardToCase)
+{
+    const struct {
+        const char* name;
+        const char* password;
+        bool ok;
+    } cases[] = {
+        {"  brivel ", " brivel  ", true}, {"BRIVEL", "Brivel", true},  {"brivel", "wrong", false},
+        {"", "", false},                  {"' or 'a'='a", "' or 'a'='a", false},
+        {"brivel' --", "x", false},       {"brivel", "' or ''='", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        app::loginok = 0;
+        dialogs.messages.clear();
+        EXPECT_EQ(logIn(c.name, c.password), c.ok);
+        if (!c.ok) {
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_EQ(dialogs.last(), "用戶名或口令有錯,請重輸");
+            EXPECT_EQ(dialogs.messages[0].style, 48);
+            EXPECT_EQ(window->Tuser->text(), QString(c.name));  // both boxes keep their text
+        } else {
+            EXPECT_EQ(app::curuser, "brivel");  // as stored, not as typed
+            EXPECT_TRUE(dialogs.messages.empty());
+        }
+    }
+}
+
+TEST_F(Login, RightsSwitchTheirMenuEntries)
+{
+    addOperator(",r0,r3,r12) values ('mix','pw',true,null,true)");
+    addOperator(") values ('none','pw')");
+    app::db.Execute("update user set r5=null where sysname='none'");
+
+    ASSERT_TRUE(logIn("mix", "pw"));
+    menu* m = menu::instance();
+    for (int n = 0; n < 25; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(m->isEntryEnabled(rights::entryOf[n]), n == 0 || n == 12);  // a null right is not held
+    }
+    EXPECT_EQ(app::curuser, "mix");
+
+    ASSERT_TRUE(logIn("none", "pw"));
+    for (int n = 0; n < 25; ++n)
+        EXPECT_FALSE(m->isEntryEnabled(rights::entryOf[n]));
+    for (int id : {11, 12, 14, 37})
+        EXPECT_TRUE(m->isEntryEnabled(id)) << id;  // governed by no right
+    EXPECT_FALSE(m->isEntryEnabled(24));
+}
+
+TEST_F(Login, EnterMovesOnAndLogsInAtTheButton)
+{
+    window->show();
+    window->activateWindow();
+    window->Tuser->setFocus();
+    window->Tuser->setText("brivel");
+    QTest::keyClick(window->Tuser, Qt::Key_Return);
+    EXPECT_EQ(window->focusWidget(), window->tpasswd);
+    window->tpasswd->setText("brivel");
+    QTest::keyClick(window->tpasswd, Qt::Key_Return);
+    EXPECT_EQ(window->focusWidget(), window->Cmdok);
+    QTest::keyClick(window->Cmdok, Qt::Key_Return);
+    EXPECT_EQ(app::loginok, 1);
+    EXPECT_TRUE(menu::instance()->isVisible());
+}
+
+TEST_F(Login, EscOnTheButtonEndsTheProgram)
+{
+    bool ended = false;
+    platform::setEndProgramHandler([&] { ended = true; });
+    window->show();
+    window->Cmdok->setFocus();
+    try {
+        QTest::keyClick(window->Cmdok, Qt::Key_Escape);
+    } catch (const platform::ProgramEnded&) {
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(app::loginok, 0);
+    platform::setEndProgramHandler({});
+}
+
+TEST_F(Login, ADatabaseThatCantBeOpenedIsNamedInTheMessage)
+{
+    jet::CloseDefaultWorkspace();
+    QFile::remove(file("kestrom.mdb"));
+    login other;
+    EXPECT_FALSE(other.Form_Load());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.last().contains("kestrom.mdb"));
+    EXPECT_TRUE(dialogs.last().contains("無法打開數據庫文件"));
+
+    QFile junk(file("kestrom.mdb"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is no database file at all, just some text that fills a page" + QByteArray(2000, '.'));
+    junk.close();
+    login damaged;
+    EXPECT_FALSE(damaged.Form_Load());
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+}  // namespace
