@@ -196,6 +196,10 @@ void Simulator::handle(const QByteArray& frame) {
         reply = answer(frame, script, silent);
     }
     framesArrived().notify_all();
+    if (script.reply) {
+        silent = false;
+        reply = *script.reply;
+    }
     if (silent || script.silent)
         return;
     if (script.replyAddress >= 0 && !reply.isEmpty())

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,7 @@ struct Script {
     int recordsBeforeBreak = -1; // a record stream stops after this many records
     QByteArray before;           // stray bytes ahead of the reply
     QByteArray after;            // bytes after the reply
+    std::optional<QByteArray> reply;  // sent in place of the usual reply
 };
 
 class Simulator {
