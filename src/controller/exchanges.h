@@ -43,6 +43,9 @@ struct PortSettings {
 void configurePort(serial::SerialPort& port, const PortSettings& settings = PortSettings::fromApp());
 // Opens the port when it is closed; false when it can't be opened.
 bool openPort(serial::SerialPort& port);
+// A closed port is first set up from the settings values, then opened; an
+// open one is used as it is. False when it can't be set up or opened.
+bool openFromSettings(serial::SerialPort& port);
 
 using Notify = std::function<void(const QString& text, int style)>;
 struct WindowHooks {
