@@ -88,7 +88,7 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
                    (c.isNull() || c.isDigit() || c == QLatin1Char('.') || controller::isBackspace(k));
         });
     }
-    new controller::KeyFilter(Cdoor, [](QKeyEvent* k) {
+    new controller::KeyFilter(Cdoor->lineEdit(), [](QKeyEvent* k) {
         const QChar c = controller::typed(k);
         return !controller::isEnter(k) && (c.isNull() || c.isDigit() || controller::isBackspace(k));
     });
