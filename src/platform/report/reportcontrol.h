@@ -28,6 +28,7 @@ public:
 
     // The day printed in the page header; today unless set.
     void setPrintDate(const QDate& day) { date = day; }
+    QDate printDate() const;
 
 private:
     QString dataFile;
