@@ -86,6 +86,11 @@ TEST_F(Grid, ClickingARowMakesItCurrent)
     // Another column of the same row is no change of row.
     grid.setCurrentIndex(grid.model()->index(3, 0));
     EXPECT_EQ(changed.count(), 1);
+    // Nor is showing other columns.
+    grid.setColumns({{"業主姓名", "姓名"}});
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(grid.currentIndex().row(), 3);
+    EXPECT_EQ(changed.count(), 1);
 }
 
 TEST_F(Grid, RowsAreReadAPageAtATimeAsTheyScrollIntoView)

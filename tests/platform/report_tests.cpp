@@ -4,7 +4,11 @@
 #include "sqlvalue.h"
 #include "testsupport.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QPrintPreviewDialog>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -227,6 +231,33 @@ TEST_F(Report, PrintReportHandsTheReportToThePreview)
     EXPECT_THROW(control.PrintReport(), report::ReportError);
     EXPECT_EQ(previews, 1);
     report::setPreviewHandler({});
+}
+
+TEST_F(Report, ThePreviewSavesWhatItShowsAsPdf)
+{
+    addPerson("000001", "陳大文", "東座");
+    control.setReportFileName(file("pl.rpt"));
+    dialogs.chooseFile(file("saved"));
+    QString title;
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        title = preview->windowTitle();
+        for (QAction* action : preview->findChildren<QAction*>())
+            if (action->text() == "另存為PDF") {
+                action->trigger();
+                saved = true;
+            }
+        preview->reject();
+    });
+    control.PrintReport();
+    EXPECT_EQ(title, "人員信息表");
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].kind, ui::FileDialogKind::Save);
+    EXPECT_TRUE(pdfText(file("saved.pdf")).contains("陳大文"));
 }
 
 }  // namespace

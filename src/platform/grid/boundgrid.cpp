@@ -22,7 +22,16 @@ void BoundGrid::setDatabaseName(const QString& path) { rows->setDatabaseName(pat
 QString BoundGrid::DatabaseName() const { return rows->databaseName(); }
 void BoundGrid::setRecordSource(const QString& select) { rows->setRecordSource(select); }
 QString BoundGrid::RecordSource() const { return rows->recordSource(); }
-void BoundGrid::setColumns(const QList<Column>& columns) { rows->setColumns(columns); }
+void BoundGrid::setColumns(const QList<Column>& columns)
+{
+    rows->setColumns(columns);
+    // Showing other columns is no move to another row.
+    if (current >= 0 && rows->columnCount() > 0) {
+        refreshing = true;
+        setCurrentIndex(rows->index(current, 0));
+        refreshing = false;
+    }
+}
 
 void BoundGrid::Refresh()
 {
