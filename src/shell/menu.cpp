@@ -275,8 +275,10 @@ void menu::ActiveBar1_ToolClick(int id)
 
 void menu::openWindow(int id)
 {
+    // Only the menu's own entries open windows; headings and other IDs do nothing.
+    const QAction* choice = entries.value(id);
     const dispatch::Row* row = dispatch::find(id);
-    if (!row)
+    if (!choice || choice->menu() || !row)
         return;
     if (row->shown == dispatch::Shown::Modeless) {
         if (QWidget* open = modeless.value(id)) {
