@@ -46,11 +46,11 @@ struct Heading {
 struct Entry {
     int id;
     const char* caption;
-    int heading;  // 0: the entry is a heading of its own on the menu bar
+    int heading;  // 0: a heading of its own that acts itself (特殊處理, before 幫助)
 };
 
 const Heading headings[] = {
-    {1, "系統設置"}, {4, "卡操作"}, {3, "採集及監視"}, {5, "數據查詢"}, {6, nullptr}, {13, "幫助"},
+    {1, "系統設置"}, {4, "卡操作"}, {3, "採集及監視"}, {5, "數據查詢"}, {13, "幫助"},
 };
 
 const Entry menuEntries[] = {
@@ -93,6 +93,11 @@ void reportSystemRows(const QStringList& missing)
 {
     if (!missing.isEmpty())
         ui::MsgBox(QStringLiteral("系統設置中以下項目缺失或為空：%1\n這些項目將使用默認值。").arg(missing.join(QStringLiteral("、"))), 48);
+}
+
+void reportUnreadable(const jet::DbError& e)
+{
+    ui::MsgBox(QStringLiteral("讀取系統設置時出錯，未能讀取的設置將使用默認值。\n") + e.message(), 48);
 }
 
 void reportSchedule(settingsload::Schedule schedule)
@@ -164,8 +169,6 @@ void menu::buildMenuBar()
 {
     QHash<int, QMenu*> lists;
     for (const Heading& h : headings) {
-        if (!h.caption)
-            continue;  // a heading that acts itself is an entry of its own
         QMenu* list = ActiveBar1->addMenu(QString::fromUtf8(h.caption));
         list->menuAction()->setData(h.id);
         entries.insert(h.id, list->menuAction());
@@ -206,23 +209,26 @@ QAction* menu::entry(int id) const { return entries.value(id); }
 
 void menu::Form_Load()
 {
+    jet::Database second;
     try {
         // The schedule is read on a connection of its own, by the file's path.
-        jet::Database second = jet::OpenDatabase(app::databaseFile());
+        second = jet::OpenDatabase(app::databaseFile());
         reportSystemRows(settingsload::loadSystemRows(app::db));
-        setWindowTitle(app::companyname + QStringLiteral("門禁管理系統"));
-        showStatusBar();
-        if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screenTooSmall(screen->size()))
-            ui::MsgBox(QStringLiteral("請您把顯示模式設成[16位真彩]以上[800*600]"), 48, QStringLiteral("為得到更好的效果"));
-        placeOnScreen();
-        reportSchedule(settingsload::loadSchedule(second));
-        second.Close();
     } catch (const jet::DbError& e) {
-        ui::MsgBox(QStringLiteral("讀取系統設置時出錯，未能讀取的設置將使用默認值。\n") + e.message(), 48);
-        setWindowTitle(app::companyname + QStringLiteral("門禁管理系統"));
-        showStatusBar();
-        placeOnScreen();
+        reportUnreadable(e);
     }
+    setWindowTitle(app::companyname + QStringLiteral("門禁管理系統"));
+    showStatusBar();
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screenTooSmall(screen->size()))
+        ui::MsgBox(QStringLiteral("請您把顯示模式設成[16位真彩]以上[800*600]"), 48, QStringLiteral("為得到更好的效果"));
+    placeOnScreen();
+    try {
+        if (second.isOpen())
+            reportSchedule(settingsload::loadSchedule(second));
+    } catch (const jet::DbError& e) {
+        reportUnreadable(e);
+    }
+    second.Close();
     if (app::cjmode == 1)
         Timer1->start();
     else

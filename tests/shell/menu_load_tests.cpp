@@ -206,3 +206,20 @@ TEST_F(MainWindowTest, ScreenModeAdviceOnlyBelow800By600)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AnUnreadableScheduleIsToldAndTheWindowStillLoads)
+{
+    app::db.Execute("update system set detail='高山' where name='串口號'");
+    jet::Database other = openDb();
+    other.Execute("drop table cjtype");  // plain SQLite passes through
+    other.Close();
+    menu* m = load();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.last().startsWith("讀取系統設置時出錯，未能讀取的設置將使用默認值。\n"));
+    EXPECT_EQ(m->windowTitle(), "高山門禁管理系統");
+    EXPECT_FALSE(m->Timer1->isActive());
+}
+
+}  // namespace
