@@ -407,6 +407,11 @@ void menu::keyPressEvent(QKeyEvent* event)
 
 void menu::closeEvent(QCloseEvent* event)
 {
+    if (closing) {
+        event->ignore();  // asked again while waiting for an exchange: the first close goes on
+        return;
+    }
+    closing = true;
     Timer1->stop();
     waitForExchanges();
     // No window may reach a controller or the database once it is gone.

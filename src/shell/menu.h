@@ -67,4 +67,5 @@ private:
     QHash<int, QPointer<QWidget>> modeless;
     QPointer<HelpWindow> help;
     bool collectionShown = false;
+    bool closing = false;
 };

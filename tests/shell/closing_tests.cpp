@@ -99,6 +99,7 @@ TEST_F(Closing, WaitsForARunningExchangeBeforeClosing)
 {
     auto* exchange = new app::ExchangeScope;
     bool finishedBeforeDbClosed = false;
+    QTimer::singleShot(50, [&] { m->close(); });  // asked again while it waits
     QTimer::singleShot(150, [&] {
         finishedBeforeDbClosed = app::db.isOpen();
         delete exchange;
@@ -106,6 +107,7 @@ TEST_F(Closing, WaitsForARunningExchangeBeforeClosing)
     closeMainWindow();
     EXPECT_TRUE(finishedBeforeDbClosed);
     EXPECT_EQ(app::exchangesRunning, 0);
+    EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(filesBeside(), QStringList{"kestrom.mdb"});
 }
 
