@@ -1,10 +1,12 @@
 // Serial-line settings with the line test, the super-user confirmation and
 // the About box.
 #include "Frmspecial.h"
+#include "dispatch.h"
 #include "frmabout.h"
 #include "frmspe.h"
 #include "frmsys.h"
 #include "frmsysinf.h"
+#include "menuwindows.h"
 #include "simline.h"
 
 #include <QApplication>
@@ -269,6 +271,28 @@ TEST_F(AboutBox, HardwareButtonClosesTheBoxAndShowsTheInformationWindow) {
     w.Command1_Click();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(shown, QStringLiteral("硬件信息"));
+}
+
+}  // namespace
+
+namespace {
+
+class MenuEntries : public testsupport::ProgramFolderTest {};
+
+TEST_F(MenuEntries, OpenTheControllerSetUpWindows) {
+    openSharedDb();
+    installMenuWindows();
+    const std::pair<int, const char*> rows[] = {
+        {6, "Frmspecial"}, {8, "Frmdoors"}, {9, "frmsys"}, {12, "frmabout"}, {26, "FrmCDT"}};
+    for (const auto& [id, name] : rows) {
+        const dispatch::Row* row = dispatch::find(id);
+        ASSERT_NE(row, nullptr) << id;
+        EXPECT_EQ(row->shown, dispatch::Shown::Modal);
+        std::unique_ptr<QWidget> window(row->open());
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->objectName(), QString::fromLatin1(name));
+    }
+    dispatch::setTable({});
 }
 
 }  // namespace
