@@ -24,7 +24,7 @@
 //   controller::delfromdoor(Comm, address, card);
 //   controller::ClearCardList(Comm, address, controller::rebuildClear);
 //
-// `hooks` (see exchangehooks.h in the window library) shows the messages
+// `hooks` (controller::windowHooks() of windowkit.h) shows the messages
 // through the program's message boxes and switches the hourglass pointer.
 // An exchange refuses to start while another runs on the same port (a
 // second press of a button during a wait) and fails without a crash when

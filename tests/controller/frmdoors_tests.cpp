@@ -331,4 +331,27 @@ TEST_F(LockSettings, DelayBeyondTheControllersByteIsRefusedBeforeSending) {
     EXPECT_EQ(sim->controller(5).delay[0], 255);
 }
 
+TEST_F(LockSettings, ClosingTheWindowDuringAWaitEndsItSafely) {
+    exec(QStringLiteral("insert into doors (地址,delay1,dtype1) values ('5','5','玻')"));
+    sim->scriptNext(frames::cmdDelayLock1, silence());
+    window->show();
+    address(QStringLiteral("5"));
+    window->Clkn1[1]->setChecked(false);
+    QTimer::singleShot(realMs(0.5), window.get(), [this] { window->close(); });
+    window->Command1_Click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->Comm.PortOpen());
+    EXPECT_EQ(dialogs.last(), QStringLiteral(" 鎖一通訊出錯"));
+    EXPECT_EQ(field(QStringLiteral("delay1"), 5).toDouble(), 5);
+}
+
+TEST_F(LockSettings, SecondPressDuringAWaitStartsNoSecondExchange) {
+    sim->scriptNext(frames::cmdClearMemory, delayed(1));
+    address(QStringLiteral("5"));
+    QTimer::singleShot(realMs(0.3), window.get(), [this] { window->Cmdtest_Click(); });
+    window->Cmdtest_Click();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{QStringLiteral("初始化成功")});
+    EXPECT_EQ(sim->received().size(), 2u);
+}
+
 }  // namespace
