@@ -23,6 +23,8 @@
 //   controller::addtodoor(Comm, entry, controller::extensionAdd);
 //   controller::delfromdoor(Comm, address, card);
 //   controller::ClearCardList(Comm, address, controller::rebuildClear);
+//   if (auto physical = controller::ReadCard(Comm, app::fkjdz, controller::windowHooks()))
+//       tcard->setText(*physical);
 //
 // `hooks` (controller::windowHooks() of windowkit.h) shows the messages
 // through the program's message boxes and switches the hourglass pointer.
