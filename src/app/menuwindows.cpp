@@ -3,6 +3,8 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "frmfkj.h"
+#include "frmsjcjsz.h"
 
 namespace {
 
@@ -45,5 +47,7 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {19, Shown::Modeless, make<frmfkj>},
+        {23, Shown::Modal, make<FrmSJCJSZ>},
     });
 }
