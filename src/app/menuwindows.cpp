@@ -3,6 +3,7 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "form3.h"
 #include "frmfkj.h"
 #include "frmsjcjsz.h"
 
@@ -47,6 +48,7 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {16, Shown::Modal, make<Form3>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
     });
