@@ -5,6 +5,7 @@
 // Include here the header of each window listed below.
 #include "form3.h"
 #include "frmfkj.h"
+#include "frmrigs.h"
 #include "frmsjcjsz.h"
 
 namespace {
@@ -48,6 +49,7 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {10, Shown::Modal, make<FrmRigS>},
         {16, Shown::Modal, make<Form3>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
