@@ -8,6 +8,10 @@
 #include "frmcdt.h"
 #include "frmdoors.h"
 #include "frmsys.h"
+#include "form3.h"
+#include "frmfkj.h"
+#include "frmrigs.h"
+#include "frmsjcjsz.h"
 
 namespace {
 
@@ -55,5 +59,9 @@ void installMenuWindows()
         {9, Shown::Modal, make<frmsys>},
         {12, Shown::Modal, make<frmabout>},
         {26, Shown::Modal, make<FrmCDT>},
+        {10, Shown::Modal, make<FrmRigS>},
+        {16, Shown::Modal, make<Form3>},
+        {19, Shown::Modeless, make<frmfkj>},
+        {23, Shown::Modal, make<FrmSJCJSZ>},
     });
 }
