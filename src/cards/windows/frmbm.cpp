@@ -3,6 +3,7 @@
 #include "app.h"
 #include "dbguard.h"
 #include "issuedcards.h"
+#include "keys.h"
 #include "msgbox.h"
 #include "recordset.h"
 #include "sqlvalue.h"
@@ -76,8 +77,7 @@ Frmbm* Frmbm::showInstance()
 bool Frmbm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Tbm && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (cards::isEnter(static_cast<QKeyEvent*>(event))) {
             focusNextChild();
             return true;
         }

@@ -4,6 +4,7 @@
 
 #include "app.h"
 #include "dbguard.h"
+#include "keys.h"
 #include "msgbox.h"
 #include "programfolder.h"
 #include "sqlvalue.h"
@@ -44,21 +45,6 @@ QVariant valueOf(QWidget* box)
     return {};
 }
 
-// Keys that type a character (or Enter, Backspace, Escape); the others move
-// the cursor or the focus and are not the card box's business.
-bool typesCharacter(const QKeyEvent* key)
-{
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Backspace:
-    case Qt::Key_Escape:
-        return true;
-    default:
-        return !key->text().isEmpty() && key->text().at(0).isPrint();
-    }
-}
-
 }  // namespace
 
 bool Frmxg::eventFilter(QObject* watched, QEvent* event)
@@ -75,7 +61,7 @@ bool Frmxg::eventFilter(QObject* watched, QEvent* event)
 // before that only digits and Backspace are taken.
 bool Frmxg::tkhKey(QKeyEvent* key)
 {
-    if (!typesCharacter(key))
+    if (!cards::typesCharacter(key))
         return false;
     const bool backspace = key->key() == Qt::Key_Backspace;
     if (Tkh->text().trimmed().size() >= 6) {
@@ -85,8 +71,7 @@ bool Frmxg::tkhKey(QKeyEvent* key)
         focusNextChild();
         return true;
     }
-    const bool digit = key->text().size() == 1 && key->text().at(0) >= '0' && key->text().at(0) <= '9';
-    return !(digit || backspace);
+    return !(cards::typesDigit(key) || backspace);
 }
 
 void Frmxg::lookUpTypedCard()
