@@ -8,16 +8,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -48,10 +45,22 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
+// Controls stand at fixed places, as the window was drawn; the layout
+// rescaling moves them in proportion when the window is resized.
 void Frmxg::buildControls()
 {
+    resize(900, 640);
+    int labels = 0;
+    const auto label = [&labels](QWidget* parent, const char* text, int x, int y, int w = 80) {
+        auto* l = new QLabel(QString::fromUtf8(text), parent);
+        l->setObjectName(QStringLiteral("Label%1").arg(++labels));
+        l->setGeometry(x, y, w, 24);
+        return l;
+    };
+
     Toolbar1 = named(new QToolBar(this), "Toolbar1");
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    Toolbar1->setGeometry(8, 8, 420, 40);
     const QString captions[] = {QStringLiteral("添加"), QStringLiteral("修改"), QStringLiteral("刪除"),
                                 QStringLiteral("查詢"), QStringLiteral("打印"), QStringLiteral("退出")};
     for (int i = 0; i < 6; ++i) {
@@ -61,23 +70,24 @@ void Frmxg::buildControls()
     }
 
     Frame3 = named(new QGroupBox(QStringLiteral("查詢打印"), this), "Frame3");
+    Frame3->setGeometry(440, 2, 452, 52);
     Option1 = named(new QRadioButton(QStringLiteral("全部"), Frame3), "Option1");
+    Option1->setGeometry(10, 22, 60, 24);
     Option2 = named(new QRadioButton(QStringLiteral("卡號範圍"), Frame3), "Option2");
+    Option2->setGeometry(72, 22, 90, 24);
     Ckh1 = named(new QComboBox(Frame3), "Ckh1");
+    Ckh1->setGeometry(166, 22, 120, 24);
+    label(Frame3, "－", 292, 22, 16);
     Ckh2 = named(new QComboBox(Frame3), "Ckh2");
+    Ckh2->setGeometry(312, 22, 120, 24);
     for (QComboBox* c : {Ckh1, Ckh2}) {
         c->setEditable(true);
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
     }
-    auto* queryLayout = new QHBoxLayout(Frame3);
-    queryLayout->addWidget(Option1);
-    queryLayout->addWidget(Option2);
-    queryLayout->addWidget(Ckh1);
-    queryLayout->addWidget(new QLabel(QStringLiteral("－"), Frame3));
-    queryLayout->addWidget(Ckh2);
 
     Frame1 = named(new QGroupBox(QStringLiteral("業主信息"), this), "Frame1");
+    Frame1->setGeometry(8, 58, 884, 206);
     Tkh = named(new QLineEdit(Frame1), "Tkh");
     Tkh->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,6}")), Tkh));
     Tkh->installEventFilter(this);
@@ -102,28 +112,26 @@ void Frmxg::buildControls()
     Cbm->setEditable(true);
     Thukou = named(new QLineEdit(Frame1), "Thukou");
     Tcompany = named(new QLineEdit(Frame1), "Tcompany");
+    const std::pair<const char*, QWidget*> ownerRows[] = {
+        {"卡    號：", Tkh},       {"房     號：", Tfh},  {"業主姓名：", Txm},  {"性別：", Csex},
+        {"出生年月：", DTPicker2}, {"婚姻狀況：", Tma},  {"聯系電話：", Ttel}, {"職務：", Tzw},
+        {"房產證號：", Tfcz},      {"身份證號：", Tid},  {"民族：", Tnation},  {"大廈：", Cbm},
+        {"戶口所在地：", Thukou},  {"工作單位：", Tcompany},
+    };
+    for (int i = 0; i < int(std::size(ownerRows)); ++i) {
+        const int x = 10 + (i % 3) * 250, y = 22 + (i / 3) * 34;
+        label(Frame1, ownerRows[i].first, x, y, 84);
+        ownerRows[i].second->setGeometry(x + 86, y, 150, 24);
+    }
     Picture1 = named(new QLabel(Frame1), "Picture1");
-    Picture1->setFixedSize(96, 112);
+    Picture1->setGeometry(770, 20, 100, 130);
     Picture1->setFrameShape(QFrame::Box);
     Picture1->setAlignment(Qt::AlignCenter);
     Command5 = named(new QPushButton(QStringLiteral("取照片"), Frame1), "Command5");
-
-    auto* owner = new QGridLayout(Frame1);
-    const std::pair<const char*, QWidget*> ownerRows[] = {
-        {"卡    號：", Tkh},     {"房     號：", Tfh},     {"業主姓名：", Txm},   {"性別：", Csex},
-        {"出生年月：", DTPicker2}, {"婚姻狀況：", Tma},      {"聯系電話：", Ttel},  {"職務：", Tzw},
-        {"房產證號：", Tfcz},     {"身份證號：", Tid},      {"民族：", Tnation},   {"大廈：", Cbm},
-        {"戶口所在地：", Thukou}, {"工作單位：", Tcompany},
-    };
-    for (int i = 0; i < int(std::size(ownerRows)); ++i) {
-        const int row = i / 2, col = (i % 2) * 2;
-        owner->addWidget(new QLabel(QString::fromUtf8(ownerRows[i].first), Frame1), row, col);
-        owner->addWidget(ownerRows[i].second, row, col + 1);
-    }
-    owner->addWidget(Picture1, 0, 4, 6, 1, Qt::AlignCenter);
-    owner->addWidget(Command5, 6, 4);
+    Command5->setGeometry(770, 160, 100, 28);
 
     Frame2 = named(new QGroupBox(QStringLiteral("家庭主要成員"), this), "Frame2");
+    Frame2->setGeometry(8, 268, 884, 118);
     Tspouse = named(new QLineEdit(Frame2), "Tspouse");
     Cssex = sexBox(Frame2, "Cssex", QStringLiteral("女"));
     Tshukou = named(new QLineEdit(Frame2), "Tshukou");
@@ -132,42 +140,30 @@ void Frmxg::buildControls()
     Tchild2 = named(new QLineEdit(Frame2), "Tchild2");
     Tchild3 = named(new QLineEdit(Frame2), "Tchild3");
     Tother = named(new QLineEdit(Frame2), "Tother");
-    auto* family = new QGridLayout(Frame2);
-    const auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), Frame2); };
-    family->addWidget(label("配偶："), 0, 0);
-    family->addWidget(label("姓名"), 0, 1);
-    family->addWidget(Tspouse, 0, 2);
-    family->addWidget(label("性別"), 0, 3);
-    family->addWidget(Cssex, 0, 4);
-    family->addWidget(label("戶口所在地"), 0, 5);
-    family->addWidget(Tshukou, 0, 6);
-    family->addWidget(label("工作單位"), 0, 7);
-    family->addWidget(Tscompany, 0, 8);
-    family->addWidget(label("小孩："), 1, 0);
-    int col = 1;
+    label(Frame2, "配偶：", 10, 22, 50);
+    label(Frame2, "姓名", 62, 22, 36);
+    Tspouse->setGeometry(100, 22, 130, 24);
+    label(Frame2, "性別", 240, 22, 36);
+    Cssex->setGeometry(278, 22, 60, 24);
+    label(Frame2, "戶口所在地", 350, 22, 80);
+    Tshukou->setGeometry(432, 22, 160, 24);
+    label(Frame2, "工作單位", 604, 22, 64);
+    Tscompany->setGeometry(670, 22, 200, 24);
+    label(Frame2, "小孩：", 10, 54, 50);
+    int x = 62;
     for (QLineEdit* child : {Tchild1, Tchild2, Tchild3}) {
-        family->addWidget(label("姓名"), 1, col++);
-        family->addWidget(child, 1, col++);
+        label(Frame2, "姓名", x, 54, 36);
+        child->setGeometry(x + 38, 54, 150, 24);
+        x += 200;
     }
-    family->addWidget(label("其他成員"), 2, 0, 1, 2);
-    family->addWidget(Tother, 2, 2, 1, 7);
+    label(Frame2, "其他成員", 10, 86, 88);
+    Tother->setGeometry(100, 86, 770, 24);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(Toolbar1);
-    top->addStretch();
-    top->addWidget(Frame3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(Frame1);
-    layout->addWidget(Frame2);
-    gridArea = new QVBoxLayout;
-    layout->addLayout(gridArea, 1);
-
-    boxes = {{"姓名", Txm},         {"職務", Tzw},         {"部門", Cbm},         {"身份證號", Tid},
-             {"rmno", Tfh},         {"sex", Csex},         {"birthday", DTPicker2}, {"marriage", Tma},
-             {"tel", Ttel},         {"hukou", Thukou},     {"company", Tcompany}, {"fcz", Tfcz},
-             {"nation", Tnation},   {"spouse", Tspouse},   {"ssex", Cssex},       {"shukou", Tshukou},
-             {"scompany", Tscompany}, {"child1", Tchild1}, {"child2", Tchild2},   {"child3", Tchild3},
+    boxes = {{"姓名", Txm},           {"職務", Tzw},         {"部門", Cbm},           {"身份證號", Tid},
+             {"rmno", Tfh},           {"sex", Csex},         {"birthday", DTPicker2}, {"marriage", Tma},
+             {"tel", Ttel},           {"hukou", Thukou},     {"company", Tcompany},   {"fcz", Tfcz},
+             {"nation", Tnation},     {"spouse", Tspouse},   {"ssex", Cssex},         {"shukou", Tshukou},
+             {"scompany", Tscompany}, {"child1", Tchild1},   {"child2", Tchild2},     {"child3", Tchild3},
              {"others", Tother}};
 
     connect(Command5, &QPushButton::clicked, this, &Frmxg::Command5_Click);

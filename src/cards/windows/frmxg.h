@@ -13,7 +13,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QToolBar;
-class QVBoxLayout;
 class QKeyEvent;
 
 // Personnel records: one row of people per card holder with owner, family
@@ -93,7 +92,6 @@ private:
     void printPeople();
     bool tkhKey(QKeyEvent* key);
 
-    QVBoxLayout* gridArea;
     std::vector<Box> boxes;  // in the order a person is shown
     QString query;
     QString photo;
