@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -61,17 +60,6 @@ Frmbm::Frmbm(QWidget* parent) : QWidget(parent)
     connect(cmdexit, &QPushButton::clicked, this, &QWidget::close);
 
     refreshList();
-}
-
-Frmbm* Frmbm::showInstance()
-{
-    static QPointer<Frmbm> open;
-    if (!open)
-        open = new Frmbm();
-    open->show();
-    open->raise();
-    open->activateWindow();
-    return open;
 }
 
 bool Frmbm::eventFilter(QObject* watched, QEvent* event)

@@ -15,9 +15,6 @@ class Frmbm : public QWidget {
 public:
     explicit Frmbm(QWidget* parent = nullptr);
 
-    // The open window brought forward, or a new one shown.
-    static Frmbm* showInstance();
-
     QLabel* Label2;
     QLineEdit* Tbm;
     QGroupBox* Frame1;
