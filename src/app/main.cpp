@@ -1,4 +1,5 @@
 #include "login.h"
+#include "menuwindows.h"
 #include "program.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);
 
+    installMenuWindows();
     auto* window = new login();
     if (!window->Form_Load())
         return 1;

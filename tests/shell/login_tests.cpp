@@ -24,6 +24,8 @@ protected:
         ProgramFolderTest::SetUp();
         window = new login();
         ASSERT_TRUE(window->Form_Load());
+        // A schedule, so the main window's load has nothing to say.
+        app::db.Execute("insert into cjtype values (0, '0')");
     }
     void TearDown() override
     {

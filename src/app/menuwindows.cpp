@@ -1,0 +1,49 @@
+#include "menuwindows.h"
+
+#include "dispatch.h"
+
+// Include here the header of each window listed below.
+
+namespace {
+
+// A window whose constructor does its whole load.
+template <class Window>
+QWidget* make()
+{
+    return new Window();
+}
+
+// A window with a load of its own, bool Form_Load(), that can decide not
+// to open (after telling the operator why).
+template <class Window>
+QWidget* makeLoaded()
+{
+    auto* w = new Window();
+    if (w->Form_Load())
+        return w;
+    delete w;
+    return nullptr;
+}
+
+}  // namespace
+
+// The windows the menu entries open, one row per entry ID, for example:
+//
+//     {17, Shown::Modeless, make<FrmFK>},
+//     {20, Shown::Modal, makeLoaded<Form2>},
+//
+// Adding a window is that row and the #include of its header above; the
+// table's library already links every subsystem's library. Modal windows make the
+// main window wait until they close; a modeless one (15, 17, 19) is opened
+// once and brought forward when its entry is chosen again.
+//
+// The menu itself handles 11 (help), 14 (exit) and 30 (nothing); 21 checks
+// table doors before it opens its row; the row of 24, the unattended
+// collection window, is also what the collection timer opens. An entry
+// without a row opens nothing.
+void installMenuWindows()
+{
+    using dispatch::Shown;
+    dispatch::setTable({
+    });
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include "reporttemplate.h"
+
+#include <QDate>
+#include <QStringList>
+#include <QVector>
+
+class QPagedPaintDevice;
+
+namespace report {
+
+// What one report prints: its template, the texts of its rows (one entry per
+// template column) and what the page header names.
+struct ReportContent {
+    Template layout;
+    QVector<QStringList> rows;
+    QString company;
+    QDate date;
+};
+
+// Reads the staging table of a template from the database file, in row order.
+ReportContent readContent(const Template& layout, const QString& databaseFile);
+
+// Columns that don't fit across the page go onto following pages; each such
+// page repeats the first column. Returns the number of pages drawn.
+int paintReport(const ReportContent& content, QPagedPaintDevice& device);
+
+// The page size, orientation and margins the report is laid out for.
+void setUpPage(const Template& layout, QPagedPaintDevice& device);
+
+}  // namespace report

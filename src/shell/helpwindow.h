@@ -1,0 +1,18 @@
+#pragma once
+#include <QWidget>
+
+class QTextBrowser;
+
+// The program's help: the document kestrom.hlp of the program folder (HTML,
+// a page per menu heading) in a window of its own.
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+
+    // Reads the help document; false (after telling the operator) when it
+    // can't be read.
+    bool Form_Load();
+
+    QTextBrowser* Text1;
+};
