@@ -3,6 +3,8 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "frmbm.h"
+#include "frmxg.h"
 
 namespace {
 
@@ -45,5 +47,7 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {15, Shown::Modeless, make<Frmbm>},
+        {18, Shown::Modal, make<Frmxg>},
     });
 }

@@ -2,10 +2,15 @@
 // query, print staging and the pending photo.
 #include "app.h"
 #include "frmxg.h"
+#include "boundgrid.h"
 #include "issuedcards.h"
+#include "photobox.h"
+#include "reportcontrol.h"
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
@@ -13,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTest>
 
@@ -35,6 +41,7 @@ protected:
     }
     void TearDown() override
     {
+        report::setPreviewHandler({});
         delete window.data();
         ProgramFolderTest::TearDown();
     }
@@ -186,12 +193,12 @@ TEST_F(Personnel, PhotoChoiceCancelAndUnreadableFile)
     open();
     window->Command5_Click();  // cancelled before any choice: nothing pending
     EXPECT_TRUE(window->pendingPhoto().isEmpty());
-    EXPECT_TRUE(window->Picture1->pixmap().isNull());
+    EXPECT_TRUE(!window->Picture1->hasPicture());
 
     const QString picture = photoFile("a.bmp");
     dialogs.chooseFile(picture);
     window->Command5_Click();
-    EXPECT_FALSE(window->Picture1->pixmap().isNull());
+    EXPECT_TRUE(window->Picture1->hasPicture());
     window->Command5_Click();  // cancelled: the dialog still names the last file
     EXPECT_EQ(window->pendingPhoto(), picture);
 
@@ -202,7 +209,7 @@ TEST_F(Personnel, PhotoChoiceCancelAndUnreadableFile)
     dialogs.chooseFile(file("bad.jpg"));
     window->Command5_Click();
     EXPECT_TRUE(window->pendingPhoto().isEmpty());
-    EXPECT_TRUE(window->Picture1->pixmap().isNull());
+    EXPECT_TRUE(!window->Picture1->hasPicture());
 }
 
 TEST_F(Personnel, DeleteIsRefusedWhileTheCardIsIssuedThenArchives)
@@ -258,6 +265,79 @@ TEST_F(Personnel, RangeQueryAndPrintStagingFollowTheGridOrder)
     window->Toolbar1_ButtonClick(4);
     window->Toolbar1_ButtonClick(5);
     EXPECT_TRUE(stagedCards().isEmpty());
+}
+
+TEST_F(Personnel, GridShowsTheQueryAndEveryRowChangeShowsItsPerson)
+{
+    open();
+    grid::BoundGrid* g = window->DBGrid1;
+    EXPECT_EQ(g->RecordCount(), 3);
+    EXPECT_EQ(g->model()->columnCount(), 20);
+    EXPECT_EQ(g->model()->headerData(19, Qt::Horizontal).toString(), "大廈");
+    g->setRow(2);
+    EXPECT_EQ(window->Tkh->text(), "000100");
+    EXPECT_EQ(window->Txm->text(), "李百");
+    EXPECT_EQ(window->Cbm->currentText(), "");  // Null shows as an empty box
+
+    // The grid reads through its own handle: a write shows after the refresh that follows it.
+    window->Tkh->setText("000777");
+    window->Toolbar1_ButtonClick(1);
+    EXPECT_EQ(g->RecordCount(), 4);
+    EXPECT_EQ(g->Row(), 0);
+}
+
+TEST_F(Personnel, PrintPreviewsThePeopleOfTheGridAndSavesThemAsPdf)
+{
+    for (const char* name : {"pl.rpt"})
+        ASSERT_TRUE(QFile::copy(QDir(KESTROM_REPORT_TEMPLATES).filePath(name), file(name)));
+    app::db.Execute("insert into people (卡號,姓名) values ('000003','Zed Quill')");
+    QString pdf;
+    report::setPreviewHandler([&](const report::ReportControl& shown) {
+        EXPECT_EQ(shown.ReportFileName(), file("pl.rpt"));
+        EXPECT_EQ(shown.DataFiles(0), file("kestrom.mdb"));
+        pdf = file("people.pdf");
+        shown.writePdf(pdf);
+    });
+    open();
+    window->Option2->setChecked(true);
+    window->Ckh1->setEditText("000002");
+    window->Ckh2->setEditText("000010");
+    window->Toolbar1_ButtonClick(5);
+    ASSERT_FALSE(pdf.isEmpty());
+    EXPECT_EQ(stagedCards(), QStringList({"000002", "000003", "000010"}));
+
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("Zed Quill"));
+    EXPECT_TRUE(out.contains("Ann O'Neil"));
+    const qsizetype first = out.indexOf("000002"), second = out.indexOf("000003"), third = out.indexOf("000010");
+    EXPECT_TRUE(first >= 0 && first < second && second < third);
+    EXPECT_FALSE(out.contains("000100"));
+}
+
+TEST_F(Personnel, MissingTemplateIsToldNotPrinted)
+{
+    open();
+    window->Toolbar1_ButtonClick(5);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].style, 48);
+    EXPECT_EQ(count("peoplept"), 3);
+}
+
+TEST_F(Personnel, ControlsKeepTheirProportionsWhenTheWindowIsResized)
+{
+    open();
+    const QSize base = window->size();
+    const QRect card = window->Tkh->geometry(), grid = window->DBGrid1->geometry();
+    window->resize(base * 2);
+    QApplication::processEvents();
+    EXPECT_EQ(window->Tkh->geometry(), QRect(card.topLeft() * 2, card.size() * 2));
+    EXPECT_EQ(window->DBGrid1->geometry(), QRect(grid.topLeft() * 2, grid.size() * 2));
+    window->resize(base);
+    QApplication::processEvents();
+    EXPECT_EQ(window->Tkh->geometry(), card);
 }
 
 }  // namespace

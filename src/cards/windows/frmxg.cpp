@@ -1,11 +1,16 @@
 #include "frmxg.h"
 
 #include "app.h"
+#include "boundgrid.h"
 #include "dbguard.h"
+#include "named.h"
+#include "layout.h"
+#include "photobox.h"
 #include "programfolder.h"
 #include "recordset.h"
 
 #include <QAction>
+#include <QResizeEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -18,12 +23,7 @@
 
 namespace {
 
-template <class W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
+using cards::named;
 
 QComboBox* sexBox(QWidget* parent, const char* name, const QString& shown)
 {
@@ -123,10 +123,9 @@ void Frmxg::buildControls()
         label(Frame1, ownerRows[i].first, x, y, 84);
         ownerRows[i].second->setGeometry(x + 86, y, 150, 24);
     }
-    Picture1 = named(new QLabel(Frame1), "Picture1");
+    Picture1 = named(new photo::PhotoBox(Frame1), "Picture1");
     Picture1->setGeometry(770, 20, 100, 130);
     Picture1->setFrameShape(QFrame::Box);
-    Picture1->setAlignment(Qt::AlignCenter);
     Command5 = named(new QPushButton(QStringLiteral("取照片"), Frame1), "Command5");
     Command5->setGeometry(770, 160, 100, 28);
 
@@ -166,6 +165,21 @@ void Frmxg::buildControls()
              {"scompany", Tscompany}, {"child1", Tchild1},   {"child2", Tchild2},     {"child3", Tchild3},
              {"others", Tother}};
 
+    DBGrid1 = named(new grid::BoundGrid(this), "DBGrid1");
+    DBGrid1->setGeometry(8, 392, 884, 240);
+    QList<grid::Column> columns;
+    const std::pair<const char*, const char*> shown[] = {
+        {"卡號", "卡號"},         {"業主姓名", "姓名"},     {"房號", "rmno"},       {"性別", "sex"},
+        {"出生年月", "birthday"}, {"民族", "nation"},      {"婚姻狀況", "marriage"}, {"聯係電話", "tel"},
+        {"職務", "職務"},         {"戶口所在地", "hukou"},  {"工作單位", "company"}, {"房產証號", "fcz"},
+        {"身份證號", "身份證號"}, {"配偶姓名", "spouse"},   {"配偶戶口", "shukou"},  {"配偶工作單位", "scompany"},
+        {"小孩姓名", "child1"},   {"小孩姓名", "child2"},   {"小孩姓名", "child3"},  {"大廈", "部門"},
+    };
+    for (const auto& [caption, field] : shown)
+        columns.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
+    DBGrid1->setColumns(columns);
+    connect(DBGrid1, &grid::BoundGrid::currentRowChanged, this, &Frmxg::DBGrid1_RowColChange);
+
     connect(Command5, &QPushButton::clicked, this, &Frmxg::Command5_Click);
     connect(Option1, &QRadioButton::clicked, this, &Frmxg::Option1_Click);
 }
@@ -195,7 +209,16 @@ void Frmxg::Form_Load()
         cards::reportDbError(e);
     }
     query = QStringLiteral("select * from people");
+    DBGrid1->setDatabaseName(platform::programFile(QStringLiteral("kestrom.mdb")));
+    DBGrid1->setRecordSource(query);
     Data2_Refresh();
+    SaveLayout(*this);
+}
+
+void Frmxg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    ApplyLayout(*this);
 }
 
 void Frmxg::clearBoxes()

@@ -1,5 +1,6 @@
 #pragma once
 #include "recordset.h"
+#include "reportcontrol.h"
 
 #include <QDialog>
 #include <QString>
@@ -13,6 +14,12 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QToolBar;
+namespace grid {
+class BoundGrid;
+}
+namespace photo {
+class PhotoBox;
+}
 class QKeyEvent;
 
 // Personnel records: one row of people per card holder with owner, family
@@ -39,7 +46,7 @@ public:
     QComboBox* Cbm;
     QLineEdit* Thukou;
     QLineEdit* Tcompany;
-    QLabel* Picture1;
+    photo::PhotoBox* Picture1;
     QPushButton* Command5;
     // Family frame.
     QGroupBox* Frame2;
@@ -59,6 +66,8 @@ public:
     QComboBox* Ckh2;
 
     QToolBar* Toolbar1;
+    grid::BoundGrid* DBGrid1;  // with its data source: a handle of its own on the file
+    report::ReportControl CrystalReport1;
 
     // Button 1 add, 2 modify, 3 delete, 4 query, 5 print, 6 exit.
     void Toolbar1_ButtonClick(int index);
@@ -70,6 +79,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Box {
@@ -79,7 +89,6 @@ private:
     void buildControls();
     void Form_Load();
     void clearBoxes();
-    void showPicture(const QString& path);
     void fillFrom(const jet::Recordset& person);
     void lookUpTypedCard();
     void writeBoxes(jet::Recordset& person);
@@ -96,7 +105,6 @@ private:
     QString query;
     QString photo;
     QString chosenPhoto;  // the file dialog's file name: kept across cancels
-    QString firstCard;    // the grid's current row
     jet::Recordset peopleRs;
     jet::Recordset fakaRs;
 };

@@ -3,10 +3,13 @@
 #include "frmxg.h"
 
 #include "app.h"
+#include "boundgrid.h"
 #include "dbguard.h"
 #include "keys.h"
 #include "msgbox.h"
+#include "photobox.h"
 #include "programfolder.h"
+#include "reporttemplate.h"
 #include "sqlvalue.h"
 
 #include <QComboBox>
@@ -15,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QRadioButton>
 
 namespace {
@@ -86,15 +88,6 @@ void Frmxg::lookUpTypedCard()
     }
 }
 
-void Frmxg::showPicture(const QString& path)
-{
-    const QPixmap picture(path);
-    if (path.isEmpty() || picture.isNull())
-        Picture1->clear();
-    else
-        Picture1->setPixmap(picture.scaled(Picture1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-}
-
 void Frmxg::fillFrom(const jet::Recordset& person)
 {
     for (const Box& box : boxes) {
@@ -105,7 +98,7 @@ void Frmxg::fillFrom(const jet::Recordset& person)
         }
         if (column == QLatin1String("身份證號")) {
             try {
-                showPicture(person.Field(QStringLiteral("照片")).toString());
+                Picture1->LoadPicture(person.Field(QStringLiteral("照片")).toString());
             } catch (const jet::DbError&) {
             }
         }
@@ -122,10 +115,10 @@ void Frmxg::writeBoxes(jet::Recordset& person)
 
 void Frmxg::DBGrid1_RowColChange()
 {
-    if (firstCard.isNull())
+    if (DBGrid1->Row() < 0)
         return;
     try {
-        peopleRs.Seek(QStringLiteral("="), firstCard);
+        peopleRs.Seek(QStringLiteral("="), DBGrid1->Field(QStringLiteral("卡號")));
         if (peopleRs.NoMatch())
             return;
         Tkh->setText(peopleRs.Field(QStringLiteral("卡號")).toString());
@@ -137,15 +130,11 @@ void Frmxg::DBGrid1_RowColChange()
 
 void Frmxg::Data2_Refresh()
 {
-    firstCard = QString();
     try {
-        jet::Recordset rows = app::db.OpenRecordset(query);
-        if (!rows.Eof())
-            firstCard = rows.Field(QStringLiteral("卡號")).toString();
+        DBGrid1->Refresh();
     } catch (const jet::DbError& e) {
         cards::reportDbError(e);
     }
-    DBGrid1_RowColChange();
 }
 
 void Frmxg::Command5_Click()
@@ -156,9 +145,7 @@ void Frmxg::Command5_Click()
     if (!chosen.isEmpty())
         chosenPhoto = chosen;
     photo.clear();
-    const QPixmap picture(chosenPhoto);
-    showPicture(chosenPhoto);
-    if (!chosenPhoto.isEmpty() && !picture.isNull())
+    if (Picture1->LoadPicture(chosenPhoto) && !chosenPhoto.isEmpty())
         photo = chosenPhoto;
 }
 
@@ -193,7 +180,7 @@ void Frmxg::addPerson()
             peopleRs.Update();
             clearBoxes();
             photo.clear();
-            Picture1->clear();
+            Picture1->Clear();
         } else {
             Tkh->clear();
             ui::MsgBox(QStringLiteral("卡號已經存在！"), 0);
@@ -224,7 +211,7 @@ void Frmxg::modifyPerson()
     Data2_Refresh();
     clearBoxes();
     photo.clear();
-    Picture1->clear();
+    Picture1->Clear();
 }
 
 // A person leaves only once the card is out of every controller; the
@@ -270,6 +257,7 @@ void Frmxg::runQuery()
         query = QStringLiteral("select * from people where 卡號 between ") + sql::text(Ckh1->currentText().trimmed())
                 + QStringLiteral(" and  ") + sql::text(Ckh2->currentText().trimmed())
                 + QStringLiteral(" order by clng(卡號)");
+    DBGrid1->setRecordSource(query);
     Data2_Refresh();
 }
 
@@ -282,5 +270,14 @@ void Frmxg::printPeople()
     } catch (const jet::DbError& e) {
         cards::reportDbError(e);
         return;
+    }
+    CrystalReport1.setDataFiles(0, platform::programFile(QStringLiteral("kestrom.mdb")));
+    CrystalReport1.setReportFileName(platform::programFile(QStringLiteral("pl.rpt")));
+    try {
+        CrystalReport1.PrintReport(this);
+    } catch (const report::ReportError& e) {
+        ui::MsgBox(e.message(), 48);
+    } catch (const jet::DbError& e) {
+        cards::reportDbError(e);
     }
 }
