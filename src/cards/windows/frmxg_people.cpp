@@ -186,7 +186,8 @@ void Frmxg::addPerson()
             ui::MsgBox(QStringLiteral("卡號已經存在！"), 0);
         }
     } catch (const jet::DbError& e) {
-        peopleRs.CancelUpdate();
+        if (peopleRs.isOpen())
+            peopleRs.CancelUpdate();
         cards::reportDbError(e);
     }
     Data2_Refresh();
@@ -205,7 +206,8 @@ void Frmxg::modifyPerson()
             peopleRs.Update();
         }
     } catch (const jet::DbError& e) {
-        peopleRs.CancelUpdate();
+        if (peopleRs.isOpen())
+            peopleRs.CancelUpdate();
         cards::reportDbError(e);
     }
     Data2_Refresh();
