@@ -4,6 +4,8 @@
 
 // Include here the header of each window listed below.
 #include "frmbm.h"
+#include "frmdec.h"
+#include "frmfkzl.h"
 #include "frmxg.h"
 
 namespace {
@@ -49,5 +51,7 @@ void installMenuWindows()
     dispatch::setTable({
         {15, Shown::Modeless, make<Frmbm>},
         {18, Shown::Modal, make<Frmxg>},
+        {25, Shown::Modal, make<FrmFKZL>},
+        {31, Shown::Modal, make<FrmDec>},
     });
 }

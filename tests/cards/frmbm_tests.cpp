@@ -2,7 +2,8 @@
 // the people's issued cards going into the returned-card history.
 #include "app.h"
 #include "frmbm.h"
-#include "issuedcards.h"
+#include "cardfixture.h"
+#include "simulator.h"
 #include "sqlvalue.h"
 #include "testsupport.h"
 
@@ -47,14 +48,7 @@ protected:
         app::db.Execute(QStringLiteral("insert into people (卡號,姓名,部門) values ('%1',%2,%3)")
                             .arg(card, sql::text(name), sql::text(department)));
     }
-    void issue(int address, const char* card)
-    {
-        cardstore::IssuedCard c;
-        c.address = address;
-        c.card = card;
-        c.physical = QStringLiteral("0000") + card;
-        cardstore::insertIssued(app::db, c);
-    }
+    void issue(int address, const char* card) { cardstore::insertIssued(app::db, testCard(address, card)); }
 
     QPointer<Frmbm> window;
 };
@@ -159,6 +153,10 @@ TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
     person("000002", "", "O'Hara Court");
     person("000003", "丙", "東座");
     person("000004", "丁", "O'Hara Court");  // holds no card
+    ctlsim::Simulator sim(folder(), 3);
+    app::comport = 3;
+    sim.addController(1);
+    sim.addController(2);
     issue(1, "000001");
     issue(2, "000001");
     issue(1, "000002");
@@ -179,6 +177,7 @@ TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
     EXPECT_EQ(count("department", "部門='O''Hara Court'"), 0);
     EXPECT_EQ(count("department"), 2);
     EXPECT_TRUE(window->Tbm->text().isEmpty());
+    EXPECT_TRUE(sim.received().empty());  // the controllers keep the cards: a rebuild leaves them out
 }
 
 TEST_F(Departments, DeleteWithoutSelectionOrOfAVanishedName)

@@ -3,7 +3,7 @@
 #include "app.h"
 #include "frmxg.h"
 #include "boundgrid.h"
-#include "issuedcards.h"
+#include "cardfixture.h"
 #include "photobox.h"
 #include "reportcontrol.h"
 #include "testsupport.h"
@@ -214,11 +214,7 @@ TEST_F(Personnel, PhotoChoiceCancelAndUnreadableFile)
 
 TEST_F(Personnel, DeleteIsRefusedWhileTheCardIsIssuedThenArchives)
 {
-    cardstore::IssuedCard c;
-    c.address = 3;
-    c.card = "000010";
-    c.physical = "0000000010";
-    cardstore::insertIssued(app::db, c);
+    cardstore::insertIssued(app::db, testCard(3, "000010"));
     open();
     window->Tkh->setText("000010");
     window->Toolbar1_ButtonClick(3);

@@ -1,7 +1,7 @@
 // The issued-card store: the rows written after an acknowledgement, what a
 // stored window means to a reader, and the returned-card history.
 #include "app.h"
-#include "issuedcards.h"
+#include "cardfixture.h"
 #include "recordset.h"
 #include "testsupport.h"
 
@@ -25,21 +25,12 @@ protected:
     }
 };
 
-cardstore::IssuedCard card(int address, const char* number)
-{
-    cardstore::IssuedCard c;
-    c.address = address;
-    c.card = QString::fromUtf8(number);
-    c.physical = QStringLiteral("0000123456");
-    c.lock1Mode = 1;
-    c.lock2Mode = 3;
-    return c;
-}
+cardstore::IssuedCard card(int address, const char* number) { return testCard(address, number, 1, 3); }
 
 TEST_F(Store, CardWithoutWindowsLeavesTheSixColumnsNull)
 {
     cardstore::insertIssued(app::db, card(4, "000001"));
-    EXPECT_EQ(count("faka", "地址=4 and 卡號='000001' and 物理卡號='0000123456' and ctrl_state1=1 and ctrl_state2=3"), 1);
+    EXPECT_EQ(count("faka", "地址=4 and 卡號='000001' and 物理卡號='0000000001' and ctrl_state1=1 and ctrl_state2=3"), 1);
     EXPECT_EQ(count("faka", "開始日期 is null and 截止日期 is null and 開始時間 is null and 截止時間 is null"), 1);
     const cardstore::IssuedCard back = read(4, "000001");
     EXPECT_FALSE(back.hasDateWindow());
@@ -129,7 +120,7 @@ TEST_F(Store, RemovalArchivesTheHolderDatedToday)
     jet::Recordset h = d.OpenRecordset("select * from dfaka");
     EXPECT_EQ(h.Field("地址").toInt(), 7);
     EXPECT_EQ(h.Field("卡號").toString(), "000006");
-    EXPECT_EQ(h.Field("物理卡號").toString(), "0000123456");
+    EXPECT_EQ(h.Field("物理卡號").toString(), "0000000006");
     EXPECT_EQ(h.Field("姓名").toString(), "O'Neil");
     EXPECT_FALSE(h.Field("部門").isValid());  // empty text is not carried over
     EXPECT_EQ(h.Field("開始日期").toDate(), QDate(2026, 2, 1));
