@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -250,6 +251,26 @@ TEST_F(Removal, CardWithoutHolderIsStillArchived)
     EXPECT_EQ(dialogs.last(), "000003已從地址為4的門中刪除");
     EXPECT_EQ(count("faka"), 0);
     EXPECT_EQ(count("dfaka", "卡號='000003' and 姓名 is null and 物理卡號='0000000003'"), 1);
+}
+
+// Closing, Escape and a second press while an exchange waits change nothing:
+// the window can't go from under the exchange, and no second one starts.
+TEST_F(Removal, WindowStaysWhileAnExchangeWaits)
+{
+    issue(3, "000001");  // nobody answers at 3
+    open();
+    window->kh->setEditText("000001");
+    selectTargets({"3"});
+    QTimer::singleShot(300, window, [this] {
+        window->close();
+        window->reject();
+        window->Command1_Click();
+    });
+    window->Command1_Click();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"通訊出錯，刪除失敗！"}));
+    EXPECT_EQ(sim->received().size(), 1u);
 }
 
 }  // namespace

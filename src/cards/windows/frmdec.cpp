@@ -198,6 +198,13 @@ void FrmDec::closeEvent(QCloseEvent* event)
         QDialog::closeEvent(event);
 }
 
+// Escape as well: the window is not taken away from under a waiting exchange.
+void FrmDec::reject()
+{
+    if (!running)
+        QDialog::reject();
+}
+
 void FrmDec::kh_Click()
 {
     Ldr->clearSelection();

@@ -37,6 +37,7 @@ public:
     QLabel* Label1;
 
     void Command1_Click();
+    void reject() override;
     // A card chosen from the list of kh selects the registered addresses it is issued at.
     void kh_Click();
 

@@ -86,6 +86,13 @@ void FrmFKZL::closeEvent(QCloseEvent* event)
         QDialog::closeEvent(event);
 }
 
+// Escape as well: the window is not taken away from under a waiting exchange.
+void FrmFKZL::reject()
+{
+    if (!running)
+        QDialog::reject();
+}
+
 void FrmFKZL::Command1_Click()
 {
     if (running)

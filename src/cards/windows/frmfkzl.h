@@ -33,6 +33,7 @@ public:
     QPushButton* Command2;
 
     void Command1_Click();
+    void reject() override;
     int cardCount() const { return counter; }
 
 protected:
