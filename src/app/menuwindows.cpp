@@ -3,9 +3,14 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "Frmspecial.h"
+#include "frmabout.h"
 #include "frmbm.h"
+#include "frmcdt.h"
 #include "frmdec.h"
+#include "frmdoors.h"
 #include "frmfkzl.h"
+#include "frmsys.h"
 #include "frmxg.h"
 
 namespace {
@@ -49,9 +54,14 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {6, Shown::Modal, make<Frmspecial>},
+        {8, Shown::Modal, make<Frmdoors>},
+        {9, Shown::Modal, make<frmsys>},
+        {12, Shown::Modal, make<frmabout>},
         {15, Shown::Modeless, make<Frmbm>},
         {18, Shown::Modal, make<Frmxg>},
         {25, Shown::Modal, make<FrmFKZL>},
+        {26, Shown::Modal, make<FrmCDT>},
         {31, Shown::Modal, make<FrmDec>},
     });
 }

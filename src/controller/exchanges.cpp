@@ -128,6 +128,18 @@ bool openPort(SerialPort& port) {
     }
 }
 
+bool openFromSettings(SerialPort& port) {
+    if (port.PortOpen())
+        return true;
+    try {
+        configurePort(port);
+        port.setPortOpen(true);
+        return true;
+    } catch (const serial::PortError&) {
+        return false;
+    }
+}
+
 Outcome echoExchange(SerialPort& port, const std::optional<QByteArray>& frame, const EchoRules& rules) {
     return guardedEcho(port, frame, rules);
 }
@@ -259,14 +271,8 @@ bool ReadSys(SerialPort& p, int address) {
     const auto frame = frames::ReadSysFrame(address);
     if (!run.admitted || !frame)
         return false;
-    if (!p.PortOpen()) {
-        try {
-            configurePort(p);
-            p.setPortOpen(true);
-        } catch (const serial::PortError&) {
-            return false;
-        }
-    }
+    if (!openFromSettings(p))
+        return false;
     QPointer<SerialPort> port(&p);
     if (!write(p, *frame))
         return false;

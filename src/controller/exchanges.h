@@ -23,8 +23,10 @@
 //   controller::addtodoor(Comm, entry, controller::extensionAdd);
 //   controller::delfromdoor(Comm, address, card);
 //   controller::ClearCardList(Comm, address, controller::rebuildClear);
+//   if (auto physical = controller::ReadCard(Comm, app::fkjdz, controller::windowHooks()))
+//       tcard->setText(*physical);
 //
-// `hooks` (see exchangehooks.h in the window library) shows the messages
+// `hooks` (controller::windowHooks() of windowkit.h) shows the messages
 // through the program's message boxes and switches the hourglass pointer.
 // An exchange refuses to start while another runs on the same port (a
 // second press of a button during a wait) and fails without a crash when
@@ -43,6 +45,9 @@ struct PortSettings {
 void configurePort(serial::SerialPort& port, const PortSettings& settings = PortSettings::fromApp());
 // Opens the port when it is closed; false when it can't be opened.
 bool openPort(serial::SerialPort& port);
+// A closed port is first set up from the settings values, then opened; an
+// open one is used as it is. False when it can't be set up or opened.
+bool openFromSettings(serial::SerialPort& port);
 
 using Notify = std::function<void(const QString& text, int style)>;
 struct WindowHooks {

@@ -243,3 +243,19 @@ TEST_F(PortOnSim, WaitEndsWhenThePortIsClosedOrDestroyed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PortOnSim, PacedRepliesTakeTheLinesTime) {
+    sim->setPacing(true);
+    port.setSettings(QStringLiteral("1200,n,8,1"));
+    port.setPortOpen(true);
+    QElapsedTimer real;
+    real.start();
+    port.Output(*frames::ReadSysFrame(5));
+    ASSERT_TRUE(serial::waitForBytes(port, 15, 3, Limit::AtLeast, serial::Stopwatch()));
+    // The 15th byte follows the first by 14 byte times of 10 bits at 1200 baud.
+    EXPECT_GE(real.elapsed(), 14 * 10 * 1000 / 1200 - 5);
+}
+
+}  // namespace

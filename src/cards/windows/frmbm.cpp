@@ -65,7 +65,7 @@ Frmbm::Frmbm(QWidget* parent) : QWidget(parent)
 bool Frmbm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Tbm && event->type() == QEvent::KeyPress) {
-        if (cards::isEnter(static_cast<QKeyEvent*>(event))) {
+        if (controller::isEnter(static_cast<QKeyEvent*>(event))) {
             focusNextChild();
             return true;
         }

@@ -53,11 +53,6 @@ bool isCardNumber(const QString& text)
     return six.match(text).hasMatch();
 }
 
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-};
-
 }  // namespace
 
 FrmDec::FrmDec(QWidget* parent) : QDialog(parent)
@@ -172,7 +167,7 @@ bool FrmDec::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!cards::typesCharacter(key))
             return false;
-        if (cards::isEnter(key)) {
+        if (controller::isEnter(key)) {
             Command1->setFocus();
             return true;
         }
@@ -372,11 +367,11 @@ FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
         cards::reportDbError(e);
         return Outcome::Stop;
     }
-    {
-        Hourglass wait;
-        if (!controller::delfromdoor(*Comm, address, stored))
-            return Outcome::Failed;
-    }
+    controller::hourglass(true);
+    const bool removed = controller::delfromdoor(*Comm, address, stored);
+    controller::hourglass(false);
+    if (!removed)
+        return Outcome::Failed;
     const bool stored_ok = cards::storeAtomically(app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); });
     return stored_ok ? Outcome::Removed : Outcome::Stop;
 }
