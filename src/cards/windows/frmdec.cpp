@@ -234,6 +234,14 @@ void FrmDec::Command1_Click()
     if (running)
         return;
     running = true;
+    try {
+        fakaRs = app::db.OpenRecordset(QStringLiteral("faka"), jet::dbOpenTable);
+        fakaRs.SetIndex(QStringLiteral("primarykey"));
+    } catch (const jet::DbError& e) {
+        cards::reportDbError(e);
+        running = false;
+        return;
+    }
     if (Option1->isChecked())
         byCard();
     else if (Option2->isChecked())
@@ -357,12 +365,10 @@ FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
 {
     QString stored;
     try {
-        jet::Recordset faka = app::db.OpenRecordset(QStringLiteral("faka"), jet::dbOpenTable);
-        faka.SetIndex(QStringLiteral("primarykey"));
-        faka.Seek(QStringLiteral("="), address, card);
-        if (faka.NoMatch())
+        fakaRs.Seek(QStringLiteral("="), address, card);
+        if (fakaRs.NoMatch())
             return Outcome::NotFound;
-        stored = faka.Field(QStringLiteral("卡號")).toString().trimmed();
+        stored = fakaRs.Field(QStringLiteral("卡號")).toString().trimmed();
     } catch (const jet::DbError& e) {
         cards::reportDbError(e);
         return Outcome::Stop;

@@ -1,4 +1,6 @@
 #pragma once
+#include "recordset.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -58,5 +60,6 @@ private:
     QList<int> targetAddresses() const;
 
     serial::SerialPort* Comm;
+    jet::Recordset fakaRs;  // table faka on its primarykey, opened anew by each removal
     bool running = false;
 };
