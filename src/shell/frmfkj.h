@@ -1,0 +1,28 @@
+#pragma once
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The card issuer's address on the serial line: stored in the settings row
+// 發卡机 and used by the next card read.
+class frmfkj : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmfkj(QWidget* parent = nullptr);
+
+    void Command1_Click();
+
+    QLabel* Label1;
+    QComboBox* fkjaddr;
+    QPushButton* Command1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void fkjaddr_LostFocus();
+    bool inLostFocus = false;
+};
