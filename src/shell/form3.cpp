@@ -1,0 +1,115 @@
+#include "form3.h"
+
+#include "app.h"
+#include "msgbox.h"
+#include "sqlvalue.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+// "insert into user values('brivel','brivel',true,...)": the default
+// operator with every one of the thirty yes/no columns true.
+QString defaultOperator()
+{
+    QString values = sql::text(QStringLiteral("brivel")) + QLatin1Char(',') + sql::text(QStringLiteral("brivel"));
+    for (int i = 0; i < 30; ++i)
+        values += QStringLiteral(",true");
+    return QStringLiteral("insert into user values(") + values + QLatin1Char(')');
+}
+
+}  // namespace
+
+Form3::Form3(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("數据庫初始化"));
+    Label1 = new QLabel(QStringLiteral("請輸入公司名稱："), this);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QStringLiteral("退出"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Pro = new QProgressBar(this);
+    Pro->setObjectName(QStringLiteral("Pro"));
+    Pro->hide();
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Text1, 0, 1, 1, 2);
+    grid->addWidget(Pro, 1, 0, 1, 3);
+    grid->addWidget(Command1, 2, 1);
+    grid->addWidget(Command2, 2, 2);
+
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+}
+
+void Form3::Command1_Click()
+{
+    if (ui::MsgBox(QStringLiteral("此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？"), 4 + 48) != ui::vbYes)
+        return;
+    Pro->setMaximum(12);
+    Pro->show();
+    Pro->setValue(1);
+    // All or nothing: a failure half-way must never leave the operators
+    // deleted without the default one put back.
+    try {
+        app::db.BeginTrans();
+        try {
+            initialise();
+            app::db.CommitTrans();
+        } catch (...) {
+            app::db.Rollback();
+            throw;
+        }
+    } catch (const jet::DbError& e) {
+        Pro->hide();
+        ui::MsgBox(QStringLiteral("數据庫初始化失敗，數据未被改動：\r\n") + e.message(), 48);
+        return;
+    }
+    Pro->hide();
+}
+
+void Form3::initialise()
+{
+    struct Step {
+        QString statement;
+        int progress;  // the bar's value once the statement has run; 0 leaves it
+    };
+    const Step steps[] = {
+        {QStringLiteral("delete * from user"), 0},
+        {defaultOperator(), 2},
+        {QStringLiteral("delete * from department"), 0},
+        {QStringLiteral("delete * from doors"), 3},
+        {QStringLiteral("delete * from key"), 4},
+        {QStringLiteral("update system set zhi=1,detail=") + sql::text(Text1->text())
+             + QStringLiteral(" where name='串口號'"),
+         0},
+        {QStringLiteral("update system set zhi=0,detail='9600,n,8,1' where name='通訊設置'"), 0},
+        {QStringLiteral("update system set zhi=2048,dw='字節' where name='輸入緩沖區'"), 0},
+        {QStringLiteral("update system set zhi=512,dw='字符' where name='輸出緩沖區'"), 0},
+        {QStringLiteral("update system set zhi=1 where name='發卡机'"), 5},
+        {QStringLiteral("delete * from datakq"), 6},
+        {QStringLiteral("delete * from data"), 7},
+        {QStringLiteral("delete * from faka"), 8},
+        {QStringLiteral("delete * from people"), 9},
+        {QStringLiteral("delete * from key"), 10},
+        {QStringLiteral("delete * from dfaka"), 11},
+        {QStringLiteral("delete * from dpeople"), 12},
+    };
+    for (const Step& step : steps) {
+        app::db.Execute(step.statement);
+        if (step.progress) {
+            Pro->setValue(step.progress);
+            Pro->repaint();
+        }
+    }
+}
+
+void Form3::Command2_Click() { close(); }
