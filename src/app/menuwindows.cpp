@@ -3,6 +3,10 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "form3.h"
+#include "frmfkj.h"
+#include "frmrigs.h"
+#include "frmsjcjsz.h"
 
 namespace {
 
@@ -45,5 +49,9 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {10, Shown::Modal, make<FrmRigS>},
+        {16, Shown::Modal, make<Form3>},
+        {19, Shown::Modeless, make<frmfkj>},
+        {23, Shown::Modal, make<FrmSJCJSZ>},
     });
 }
