@@ -3,10 +3,15 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "Frmspecial.h"
 #include "form3.h"
+#include "frmabout.h"
+#include "frmcdt.h"
+#include "frmdoors.h"
 #include "frmfkj.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
+#include "frmsys.h"
 
 namespace {
 
@@ -49,9 +54,14 @@ void installMenuWindows()
 {
     using dispatch::Shown;
     dispatch::setTable({
+        {6, Shown::Modal, make<Frmspecial>},
+        {8, Shown::Modal, make<Frmdoors>},
+        {9, Shown::Modal, make<frmsys>},
         {10, Shown::Modal, make<FrmRigS>},
+        {12, Shown::Modal, make<frmabout>},
         {16, Shown::Modal, make<Form3>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
+        {26, Shown::Modal, make<FrmCDT>},
     });
 }

@@ -1,0 +1,269 @@
+#include "serialport.h"
+
+#include "programfolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSet>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/select.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace serial {
+
+PortError::PortError(Kind kind, const QString& message)
+    : std::runtime_error(message.toStdString()), kind_(kind) {}
+
+namespace {
+
+// Devices held open by a port object of this process. flock alone would
+// do between processes; the set keeps the rule visible inside one.
+QSet<QString>& devicesInUse() {
+    static QSet<QString> devices;
+    return devices;
+}
+
+speed_t speedOf(int baud) {
+    switch (baud) {
+    case 110: return B110;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return B0;
+    }
+}
+
+QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void applyLine(int fd, const LineSettings& line) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        throw PortError(PortError::DeviceFailed, errnoText());
+    cfmakeraw(&tio);  // no echo, no CR/LF translation, no signals
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);  // 0x11 and 0x13 are data here
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+    tio.c_cflag |= sizes[line.dataBits - 5];
+    switch (line.parity) {
+    case 'e': tio.c_cflag |= PARENB; break;
+    case 'o': tio.c_cflag |= PARENB | PARODD; break;
+    case 'm': tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case 's': tio.c_cflag |= PARENB | CMSPAR; break;
+    default: break;
+    }
+    if (line.stopBits == 2)
+        tio.c_cflag |= CSTOPB;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, speedOf(line.baud));
+    cfsetospeed(&tio, speedOf(line.baud));
+    if (tcsetattr(fd, TCSANOW, &tio) != 0)
+        throw PortError(PortError::DeviceFailed, errnoText());
+}
+
+}  // namespace
+
+LineSettings parseSettings(const QString& text) {
+    const QStringList fields = text.split(QLatin1Char(','));
+    const auto refuse = [&] {
+        return PortError(PortError::BadSettings, QStringLiteral("無效的通訊參數: ") + text);
+    };
+    if (fields.size() != 4)
+        throw refuse();
+    LineSettings line;
+    bool ok = false;
+    line.baud = fields[0].trimmed().toInt(&ok);
+    if (!ok || speedOf(line.baud) == B0)
+        throw refuse();
+    const QString parity = fields[1].trimmed().toLower();
+    if (parity.size() != 1 || !QStringLiteral("neoms").contains(parity))
+        throw refuse();
+    line.parity = parity[0].toLatin1();
+    line.dataBits = fields[2].trimmed().toInt(&ok);
+    if (!ok || line.dataBits < 5 || line.dataBits > 8)
+        throw refuse();
+    line.stopBits = fields[3].trimmed().toInt(&ok);
+    if (!ok || (line.stopBits != 1 && line.stopBits != 2))
+        throw refuse();
+    return line;
+}
+
+QString devicePath(int portNumber) {
+    const QString link = platform::programFile(QStringLiteral("com%1").arg(portNumber));
+    const QFileInfo info(link);
+    if (info.isSymLink() || info.exists())
+        return link;
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+}
+
+SerialPort::SerialPort(QObject* parent) : QObject(parent) {}
+
+SerialPort::~SerialPort() { closeDevice(); }
+
+void SerialPort::setCommPort(int n) {
+    if (n < 1 || n > 255)
+        throw PortError(PortError::BadPortNumber, QStringLiteral("無效的端口號: %1").arg(n));
+    portNumber = n;
+}
+
+void SerialPort::setSettings(const QString& text) {
+    line = parseSettings(text);
+    settingsText = text;
+    if (PortOpen())
+        applyLine(fd, line);
+}
+
+void SerialPort::setPortOpen(bool open) {
+    if (!open) {
+        closeDevice();
+        return;
+    }
+    if (PortOpen())
+        return;
+    const QString path = devicePath(portNumber);
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
+        throw PortError(PortError::BadPortNumber, path + QStringLiteral(": ") + errnoText());
+    const QString device = QFileInfo(path).canonicalFilePath();
+    if (devicesInUse().contains(device) || flock(handle, LOCK_EX | LOCK_NB) != 0) {
+        ::close(handle);
+        throw PortError(PortError::PortInUse, path + QStringLiteral(": 端口已被占用"));
+    }
+    try {
+        applyLine(handle, line);
+    } catch (...) {
+        ::close(handle);
+        throw;
+    }
+    tcflush(handle, TCIFLUSH);  // what lay on the line before belongs to nobody
+    fd = handle;
+    lockedDevice = device;
+    devicesInUse().insert(device);
+    received.clear();
+    notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &SerialPort::onReadable);
+}
+
+void SerialPort::closeDevice() {
+    if (fd < 0)
+        return;
+    delete notifier;
+    notifier = nullptr;
+    ::close(fd);  // releases the flock
+    fd = -1;
+    devicesInUse().remove(lockedDevice);
+    lockedDevice.clear();
+    received.clear();
+}
+
+void SerialPort::takeWaiting() {
+    if (fd < 0)
+        return;
+    char chunk[512];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n > 0) {
+            received.append(chunk, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // EAGAIN: nothing more now. EIO: the other end hung up (a pty
+        // whose master closed); stop listening so the loop doesn't spin.
+        if (n < 0 && errno != EAGAIN && notifier)
+            notifier->setEnabled(false);
+        return;
+    }
+}
+
+int SerialPort::InBufferCount() {
+    takeWaiting();
+    return int(received.size());
+}
+
+void SerialPort::setInBufferCount(int n) {
+    if (n != 0 || fd < 0)
+        return;
+    tcflush(fd, TCIFLUSH);
+    received.clear();
+}
+
+QByteArray SerialPort::Input() {
+    takeWaiting();
+    const qsizetype n = inputLen <= 0 ? received.size() : qMin<qsizetype>(inputLen, received.size());
+    QByteArray bytes = received.left(n);
+    received.remove(0, n);
+    return bytes;
+}
+
+void SerialPort::Output(const QByteArray& bytes) {
+    if (fd < 0)
+        throw PortError(PortError::NotOpen, QStringLiteral("端口沒有打開"));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && errno == EAGAIN) {
+            fd_set out;
+            FD_ZERO(&out);
+            FD_SET(fd, &out);
+            timeval limit{1, 0};
+            if (::select(fd + 1, nullptr, &out, nullptr, &limit) <= 0)
+                throw PortError(PortError::DeviceFailed, QStringLiteral("寫入超時"));
+        } else if (!(n < 0 && errno == EINTR)) {
+            throw PortError(PortError::DeviceFailed, errnoText());
+        }
+    }
+}
+
+void SerialPort::setRThreshold(int n) {
+    rThreshold = n;
+    if (n > 0 && PortOpen() && InBufferCount() >= n)
+        QMetaObject::invokeMethod(this, &SerialPort::raiseReceive, Qt::QueuedConnection);
+}
+
+void SerialPort::onReadable() {
+    const qsizetype before = received.size();
+    takeWaiting();
+    if (received.size() == before)
+        return;
+    if (inHandler) {
+        receivedInHandler = true;
+        return;
+    }
+    raiseReceive();
+}
+
+void SerialPort::raiseReceive() {
+    if (inHandler || rThreshold <= 0 || !PortOpen() || InBufferCount() < rThreshold)
+        return;
+    commEvent = comEvReceive;
+    inHandler = true;
+    receivedInHandler = false;
+    QPointer<SerialPort> alive(this);
+    emit OnComm();
+    if (!alive)
+        return;
+    inHandler = false;
+    if (receivedInHandler)
+        QMetaObject::invokeMethod(this, &SerialPort::raiseReceive, Qt::QueuedConnection);
+}
+
+}  // namespace serial

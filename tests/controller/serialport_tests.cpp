@@ -1,0 +1,261 @@
+// The serial port object and the waits, on a simulated line.
+#include "simline.h"
+
+#include <QFile>
+#include <QTimer>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+using serial::Limit;
+using serial::PortError;
+using serial::SerialPort;
+
+namespace {
+
+TEST(LineSettings, AcceptedTexts) {
+    struct Case {
+        const char* text;
+        int baud;
+        char parity;
+        int data, stop;
+    } cases[] = {
+        {"9600,n,8,1", 9600, 'n', 8, 1},     {" 9600 , N , 8 , 1 ", 9600, 'n', 8, 1},
+        {"19200,e,7,2", 19200, 'e', 7, 2},   {"1200,M,5,1", 1200, 'm', 5, 1},
+        {"115200,s,6,1", 115200, 's', 6, 1}, {"2400,O,8,2", 2400, 'o', 8, 2},
+    };
+    for (const auto& c : cases) {
+        const auto line = serial::parseSettings(QString::fromLatin1(c.text));
+        EXPECT_EQ(line.baud, c.baud) << c.text;
+        EXPECT_EQ(line.parity, c.parity) << c.text;
+        EXPECT_EQ(line.dataBits, c.data) << c.text;
+        EXPECT_EQ(line.stopBits, c.stop) << c.text;
+    }
+}
+
+TEST(LineSettings, RefusedTexts) {
+    for (const char* text : {"", "9600,n,8", "9600,x,8,1", "9601,n,8,1", "9600,n,9,1", "9600,n,4,1", "9600,n,8,3",
+                             "abc,n,8,1", "9600,n,8,1,1", "9600,nn,8,1", "9600;n;8;1"}) {
+        try {
+            serial::parseSettings(QString::fromLatin1(text));
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const PortError& e) {
+            EXPECT_EQ(e.kind(), PortError::BadSettings) << text;
+        }
+    }
+    SerialPort port;
+    EXPECT_THROW(port.setSettings(QStringLiteral("9600,q,8,1")), PortError);
+    EXPECT_EQ(port.Settings(), QStringLiteral("9600,n,8,1"));  // unchanged by a refused text
+}
+
+TEST(PortNumbers, BelowOneRefused) {
+    SerialPort port;
+    for (int n : {0, -1, 256}) {
+        try {
+            port.setCommPort(n);
+            ADD_FAILURE() << n;
+        } catch (const PortError& e) {
+            EXPECT_EQ(e.kind(), PortError::BadPortNumber);
+        }
+    }
+}
+
+class PortOnSim : public SimLine {};
+
+TEST_F(PortOnSim, PortNumberMapsToLinkOrOnBoardDevice) {
+    EXPECT_EQ(serial::devicePath(1), file(QStringLiteral("com1")));
+    EXPECT_EQ(serial::devicePath(3), QStringLiteral("/dev/ttyS2"));
+    brokenPort(4);
+    EXPECT_EQ(serial::devicePath(4), file(QStringLiteral("com4")));
+    try {
+        port.setPortOpen(true);
+        ADD_FAILURE() << "opened a dangling link";
+    } catch (const PortError& e) {
+        EXPECT_EQ(e.kind(), PortError::BadPortNumber);
+    }
+    EXPECT_FALSE(port.PortOpen());
+}
+
+TEST_F(PortOnSim, PortHeldByOneObjectCannotBeOpenedByAnother) {
+    port.setPortOpen(true);
+    SerialPort other;
+    controller::configurePort(other);
+    try {
+        other.setPortOpen(true);
+        ADD_FAILURE() << "second open succeeded";
+    } catch (const PortError& e) {
+        EXPECT_EQ(e.kind(), PortError::PortInUse);
+    }
+    port.setPortOpen(false);
+    EXPECT_NO_THROW(other.setPortOpen(true));
+}
+
+TEST_F(PortOnSim, PortLockedByAnotherProcessCannotBeOpened) {
+    // An open file description of its own, as another process has.
+    const int foreign = ::open(QFile::encodeName(sim->device()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(foreign, 0);
+    ASSERT_EQ(flock(foreign, LOCK_EX | LOCK_NB), 0);
+    EXPECT_THROW(port.setPortOpen(true), PortError);
+    ::close(foreign);
+    EXPECT_NO_THROW(port.setPortOpen(true));
+}
+
+TEST_F(PortOnSim, FlowControlAndLineEndBytesTravelUnchanged) {
+    sim->addController(0x11);
+    port.setPortOpen(true);
+    const QByteArray collect = QByteArray::fromHex("110211");
+    frames::CardEntry e;
+    e.address = 0x13;
+    e.physical = QStringLiteral("1113101310");
+    e.card = QStringLiteral("131313");
+    const QByteArray add = *frames::AddCardFrame(e);
+    const QByteArray del = *frames::DeleteCardFrame(0x0A, QStringLiteral("131313"));  // 0a 05 0d
+    port.Output(collect);
+    port.setOutBufferCount(0);  // a written frame is sent all the same
+    port.Output(add);
+    port.Output(del);
+    ASSERT_TRUE(sim->waitForFrames(3, 2000));
+    EXPECT_EQ(sim->received()[0], collect);
+    EXPECT_EQ(sim->received()[1], add);
+    EXPECT_EQ(sim->received()[2], del);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    port.setInBufferCount(0);
+
+    // And back: a block full of those bytes arrives as sent.
+    sim->edit(5, [](ctlsim::Controller& c) {
+        c.delay[0] = 0x0D;
+        c.delay[1] = 0x0A;
+        c.records.resize(0x1113);
+    });
+    port.Output(*frames::ReadSysFrame(5));
+    QElapsedTimer t;
+    t.start();
+    while (port.InBufferCount() < 15 && t.elapsed() < 2000)  // no event loop runs here
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const QByteArray block = port.Input();
+    ASSERT_EQ(block.size(), 15);
+    EXPECT_EQ(block.mid(0, 5).toHex(), QByteArray("0511130d0a"));
+}
+
+TEST_F(PortOnSim, StaleInputDiscardedAtOpen) {
+    port.setPortOpen(true);
+    port.Output(*frames::ClearMemoryFrame(5));
+    port.setPortOpen(false);  // the echo lands while nobody listens
+    ASSERT_TRUE(sim->waitForFrames(1, 2000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    port.setPortOpen(true);
+    EXPECT_EQ(port.InBufferCount(), 0);
+}
+
+TEST_F(PortOnSim, InputTakesInputLenBytesAndFlushDiscards) {
+    sim->scriptNext(frames::cmdClearMemory, script([](ctlsim::Script& s) { s.after = QByteArray::fromHex("0102"); }));
+    port.setPortOpen(true);
+    port.Output(*frames::ClearMemoryFrame(5));
+    ASSERT_TRUE(serial::waitForBytes(port, 3, 2, Limit::AtLeast, serial::Stopwatch()));
+    port.setInputLen(1);
+    EXPECT_EQ(port.Input(), QByteArray::fromHex("05"));
+    EXPECT_EQ(port.InBufferCount(), 2);
+    port.setInBufferCount(0);
+    EXPECT_EQ(port.InBufferCount(), 0);
+}
+
+TEST_F(PortOnSim, ReceiveEventAtThresholdNeverReentersItsHandler) {
+    port.setPortOpen(true);
+    port.setRThreshold(1);
+    int calls = 0, depth = 0, deepest = 0;
+    QByteArray seen;
+    QObject::connect(&port, &SerialPort::OnComm, [&] {
+        ++calls;
+        deepest = std::max(deepest, ++depth);
+        EXPECT_EQ(port.CommEvent(), serial::comEvReceive);
+        seen += port.Input();
+        if (calls == 1) {
+            // A second reply arrives while this handler still waits.
+            port.Output(*frames::SetTimeFrame(5, QTime(1, 2, 3)));
+            runEvents(150);
+        }
+        --depth;
+    });
+    port.Output(*frames::SetDateFrame(5, QDate(2026, 12, 13)));
+    QElapsedTimer t;
+    t.start();
+    while (calls < 2 && t.elapsed() < 3000)
+        runEvents(10);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(seen, QByteArray::fromHex("0505"));
+}
+
+TEST_F(PortOnSim, WritingToAClosedPortThrows) {
+    EXPECT_THROW(port.Output(QByteArray("x")), PortError);
+}
+
+// A clock the test sets by hand.
+class HandClock : public serial::WaitClock {
+public:
+    std::chrono::nanoseconds now() const override { return t; }
+    void sleep(std::chrono::nanoseconds d) const override { t += d; }
+    mutable std::chrono::nanoseconds t{0};
+};
+
+TEST(Waits, TheTwoComparisonsAtTheLimit) {
+    auto clock = std::make_shared<HandClock>();
+    serial::setWaitClock(clock);
+    const serial::Stopwatch since;
+    clock->t = std::chrono::seconds(2);
+    EXPECT_TRUE(since.passed(2, Limit::AtLeast));
+    EXPECT_FALSE(since.passed(2, Limit::MoreThan));
+    clock->t += std::chrono::milliseconds(1);
+    EXPECT_TRUE(since.passed(2, Limit::MoreThan));
+    serial::setWaitClock(nullptr);
+}
+
+TEST(Waits, PauseRunsNoEvents) {
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    serial::pause(0.05);
+    EXPECT_FALSE(fired);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fired);
+}
+
+TEST_F(PortOnSim, WaitOnSilentLineEndsAtItsLimitWithoutSpinning) {
+    port.setPortOpen(true);
+    const std::clock_t cpuBefore = std::clock();
+    QElapsedTimer real;
+    real.start();
+    EXPECT_FALSE(serial::waitForBytes(port, 1, 2, Limit::AtLeast, serial::Stopwatch()));
+    const double cpu = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    EXPECT_NEAR(real.elapsed(), realMs(2), 100);
+    EXPECT_LT(cpu, 0.5 * real.elapsed() / 1000.0);
+}
+
+TEST_F(PortOnSim, WaitEndsWhenThePortIsClosedOrDestroyed) {
+    port.setPortOpen(true);
+    QTimer::singleShot(30, [&] { port.setPortOpen(false); });
+    EXPECT_FALSE(serial::waitForBytes(port, 1, 20, Limit::AtLeast, serial::Stopwatch()));
+
+    auto* doomed = new SerialPort;
+    controller::configurePort(*doomed);
+    doomed->setPortOpen(true);
+    QTimer::singleShot(30, [&] { delete doomed; });
+    EXPECT_FALSE(serial::waitForBytes(*doomed, 1, 20, Limit::AtLeast, serial::Stopwatch()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PortOnSim, PacedRepliesTakeTheLinesTime) {
+    sim->setPacing(true);
+    port.setSettings(QStringLiteral("1200,n,8,1"));
+    port.setPortOpen(true);
+    QElapsedTimer real;
+    real.start();
+    port.Output(*frames::ReadSysFrame(5));
+    ASSERT_TRUE(serial::waitForBytes(port, 15, 3, Limit::AtLeast, serial::Stopwatch()));
+    // The 15th byte follows the first by 14 byte times of 10 bits at 1200 baud.
+    EXPECT_GE(real.elapsed(), 14 * 10 * 1000 / 1200 - 5);
+}
+
+}  // namespace

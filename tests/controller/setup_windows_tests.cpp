@@ -1,0 +1,301 @@
+// The information, clock, remote-opening and older lock-settings windows
+// against the simulated controller at address 5.
+#include "frmcdt.h"
+#include "frmdoor.h"
+#include "frmspe.h"
+#include "frmsysinf.h"
+#include "windowline.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList linesOf(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+// ---- controller information ----
+
+class InformationWindow : public WindowLine {
+protected:
+    std::unique_ptr<FrmSysInf> open() {
+        auto w = std::make_unique<FrmSysInf>();
+        return w;
+    }
+    QTreeWidgetItem* node(FrmSysInf& w, const QString& text) {
+        for (int i = 0; i < w.root()->childCount(); ++i)
+            if (w.root()->child(i)->text(0) == text)
+                return w.root()->child(i);
+        return nullptr;
+    }
+};
+
+TEST_F(InformationWindow, ShowsTheBlockDecoded) {
+    for (int a : {0, 5, 7})
+        exec(QStringLiteral("insert into doors (地址,dtype1) values ('%1','玻')").arg(a));
+    sim->edit(5, [](ctlsim::Controller& c) {
+        c.records.resize(300);
+        c.delay[0] = 7;
+        c.weekday = 3;
+        c.date = QDate(2026, 12, 9);
+        c.time = QTime(23, 59, 58);
+        c.version[0] = 1;
+        c.version[1] = 0x0A;
+        c.version[2] = 0;
+    });
+    auto w = open();
+    EXPECT_TRUE(w->Comm.PortOpen());
+    EXPECT_EQ(w->root()->childCount(), 3);
+    EXPECT_EQ(w->root()->child(1)->data(0, Qt::UserRole).toString(), QStringLiteral("Root2"));
+    w->AdrView_NodeClick(node(*w, QStringLiteral("5")));
+    const QStringList lines = linesOf(w->ListView1);
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0], QStringLiteral(" 地址：  5"));
+    EXPECT_EQ(lines[1], QStringLiteral(" 打卡記錄數： 300 "));
+    EXPECT_EQ(lines[2], QStringLiteral(" 鎖一延時： 0.5 "));
+    EXPECT_EQ(lines[4], QStringLiteral(" 日    期：2026-12-09"));
+    EXPECT_TRUE(lines[5].startsWith(QStringLiteral(" 時    間：23:59:5")));
+    EXPECT_EQ(lines[6], QStringLiteral(" 星    期：Wednesday"));
+    EXPECT_EQ(lines[7], QStringLiteral(" 版 本 號：1.10"));
+    EXPECT_EQ(w->pictureOf(node(*w, QStringLiteral("5"))), QStringLiteral("ok"));
+}
+
+TEST_F(InformationWindow, SundayShowsItsNumberAndFailuresShowNoLines) {
+    for (int a : {5, 6})
+        exec(QStringLiteral("insert into doors (地址,dtype1) values ('%1','玻')").arg(a));
+    sim->edit(5, [](ctlsim::Controller& c) { c.weekday = 0; });
+    auto w = open();
+    w->AdrView_NodeClick(node(*w, QStringLiteral("6")));  // nobody at 6
+    EXPECT_EQ(linesOf(w->ListView1), QStringList{QStringLiteral("通信不通")});
+    EXPECT_EQ(w->pictureOf(node(*w, QStringLiteral("6"))), QStringLiteral("failed"));
+    w->AdrView_NodeClick(node(*w, QStringLiteral("5")));
+    EXPECT_EQ(w->pictureOf(node(*w, QStringLiteral("6"))), QStringLiteral("info1"));
+    EXPECT_EQ(linesOf(w->ListView1)[6], QStringLiteral(" 星    期： 0 "));
+    w->root()->setExpanded(true);
+    EXPECT_EQ(w->pictureOf(w->root()), QStringLiteral("opened"));
+    w->root()->setExpanded(false);
+    EXPECT_EQ(w->pictureOf(w->root()), QStringLiteral("closed"));
+    EXPECT_EQ(w->ListView1->count(), 0);
+}
+
+TEST_F(InformationWindow, RootAndAddressZeroDoNothing) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('0','玻')"));
+    auto w = open();
+    w->AdrView_NodeClick(w->root());
+    w->AdrView_NodeClick(node(*w, QStringLiteral("0")));
+    EXPECT_EQ(w->ListView1->count(), 0);
+    EXPECT_TRUE(sim->received().empty());
+}
+
+TEST_F(InformationWindow, PortHeldWhileShownAndReleasedWhenClosed) {
+    auto w = open();
+    w->show();
+    serial::SerialPort other;
+    controller::configurePort(other);
+    EXPECT_THROW(other.setPortOpen(true), serial::PortError);
+    w->close();
+    EXPECT_FALSE(w->Comm.PortOpen());
+    EXPECT_NO_THROW(other.setPortOpen(true));
+}
+
+// ---- clock ----
+
+class ClockWindow : public WindowLine {
+protected:
+    void waitForMessage(std::size_t n) {
+        QElapsedTimer t;
+        t.start();
+        while (dialogs.messages.size() < n && t.elapsed() < 2000)
+            runEvents(5);
+    }
+};
+
+TEST_F(ClockWindow, DateWithItsWeekdayAndTimeReachTheController) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('9','玻')"));
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('5','玻')"));
+    FrmCDT w;
+    EXPECT_EQ(w.Combo1->currentText(), QStringLiteral("5"));  // the lowest address
+    w.DTP1->setDate(QDate(2026, 12, 13));                     // a Sunday
+    w.Cmddate_Click();
+    waitForMessage(1);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("修改日期成功！"));
+    EXPECT_EQ(sim->controller(5).date, QDate(2026, 12, 13));
+    EXPECT_EQ(sim->controller(5).weekday, 0);
+    w.DTX2->setTime(QTime(13, 5, 9));
+    w.Cmdtime_Click();
+    waitForMessage(2);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("修改時間成功！"));
+    EXPECT_EQ(sim->controller(5).time, QTime(13, 5, 9));
+    EXPECT_EQ(sim->received().back(), QByteArray::fromHex("050508130509"));
+    EXPECT_TRUE(w.Comm.PortOpen());
+    EXPECT_EQ(w.pending(), 0);
+}
+
+TEST_F(ClockWindow, WrongReplyKeepsTheRequestAndEmptyListSaysSo) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('5','玻')"));
+    sim->scriptNext(frames::cmdSetDate, fromAddress(4));
+    FrmCDT w;
+    w.Cmddate_Click();
+    waitForMessage(1);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("通信失敗!請重試！"));
+    EXPECT_EQ(w.pending(), 1);
+
+    w.Combo1->clear();
+    w.Combo1->setEditText(QString());
+    w.Cmddate_Click();
+    w.Cmdtime_Click();
+    EXPECT_EQ(dialogs.texts().at(1), QStringLiteral("請選擇地址 ！"));
+    EXPECT_EQ(dialogs.texts().at(2), QStringLiteral("請選擇地址！"));
+}
+
+// ---- remote opening ----
+
+class RemoteOpening : public WindowLine {
+protected:
+    void SetUp() override {
+        WindowLine::SetUp();
+        exec(QStringLiteral("insert into doors (地址,dtype1,dtype2) values ('5','玻','木')"));
+        window = std::make_unique<Frmspe>();
+    }
+    void TearDown() override {
+        window.reset();
+        WindowLine::TearDown();
+    }
+    void open(const QString& typed) {
+        window->Cdoor->setEditText(typed);
+        window->Copen_Click();
+    }
+    std::unique_ptr<Frmspe> window;
+};
+
+TEST_F(RemoteOpening, EitherLockOpens) {
+    EXPECT_FALSE(window->Option1->isChecked() || window->Option2->isChecked());
+    open(QStringLiteral("5"));
+    EXPECT_EQ(dialogs.last(), QStringLiteral("開門成功"));
+    EXPECT_EQ(sim->received().back(), QByteArray::fromHex("050220"));  // neither chosen: lock 2
+    window->Option1->setChecked(true);
+    open(QStringLiteral("5abc"));
+    EXPECT_EQ(sim->received().back(), QByteArray::fromHex("050210"));
+    EXPECT_TRUE(sim->controller(5).lockOpenedAt[0].isValid());
+    EXPECT_FALSE(window->Comm.PortOpen());
+    EXPECT_TRUE(window->Copen->isEnabled());
+}
+
+TEST_F(RemoteOpening, NoReplyThenALateOneDoesNotCount) {
+    sim->scriptNext(frames::cmdOpenLock2, delayed(3.5));
+    open(QStringLiteral("5"));
+    EXPECT_EQ(dialogs.last(), QStringLiteral("連接失敗"));
+    EXPECT_TRUE(window->Comm.PortOpen());
+    std::this_thread::sleep_for(std::chrono::milliseconds(realMs(1)));
+    sim->scriptNext(frames::cmdOpenLock2, silence());
+    open(QStringLiteral("5"));
+    EXPECT_EQ(dialogs.last(), QStringLiteral("連接失敗"));
+}
+
+TEST_F(RemoteOpening, WrongReplyUnknownAddressAndEmptyBox) {
+    sim->scriptNext(frames::cmdOpenLock2, fromAddress(6));
+    open(QStringLiteral("5"));
+    EXPECT_EQ(dialogs.last(), QStringLiteral("開門失敗"));
+    const auto shown = dialogs.messages.size();
+    open(QStringLiteral("8"));
+    open(QStringLiteral("abc"));  // reads as 0, which has no row
+    EXPECT_EQ(dialogs.messages.size(), shown);
+    open(QStringLiteral(" "));
+    EXPECT_EQ(dialogs.last(), QStringLiteral("請選擇門號!"));
+    EXPECT_EQ(dialogs.messages.back().style, 48);
+    EXPECT_EQ(sim->received().size(), 1u);
+}
+
+TEST_F(RemoteOpening, EmptyDoorsTableIsPointedOut) {
+    exec(QStringLiteral("delete * from doors"));
+    Frmspe w;
+    EXPECT_EQ(dialogs.last(), QStringLiteral(" 請先在系統設置里配置門鎖"));
+    EXPECT_EQ(w.Cdoor->count(), 0);
+}
+
+// ---- the older lock-settings window ----
+
+class OlderLockSettings : public WindowLine {
+protected:
+    void oldLayout() {
+        exec(QStringLiteral("drop table doors"));
+        exec(QStringLiteral("create table doors (部門號 text, 門號 text, 地址 integer, 延遲 integer, lockno integer)"));
+    }
+};
+
+TEST_F(OlderLockSettings, SpinnerStopsAtItsBounds) {
+    Frmdoor w;
+    w.ttime->setText(QStringLiteral("24"));
+    w.UpDown1_UpClick();
+    w.UpDown1_UpClick();
+    EXPECT_EQ(w.ttime->text(), QStringLiteral("25"));
+    w.ttime->setText(QStringLiteral("1"));
+    w.UpDown1_DownClick();
+    w.UpDown1_DownClick();
+    EXPECT_EQ(w.ttime->text(), QStringLiteral("0"));
+}
+
+TEST_F(OlderLockSettings, DelaySetInTheControllerAndItsRow) {
+    oldLayout();
+    exec(QStringLiteral("insert into doors (門號,地址,延遲,lockno) values ('A1',5,12,2)"));
+    Frmdoor w;
+    w.Taddress->setText(QStringLiteral("5"));
+    w.Option1[1]->setChecked(true);
+    w.ttime->setText(QStringLiteral("3"));
+    w.Command1_Click();
+    EXPECT_EQ(dialogs.last(), QStringLiteral("修改完畢"));
+    EXPECT_EQ(sim->controller(5).delay[1], 42);
+    EXPECT_EQ(scalar(QStringLiteral("select 延遲 from doors where 門號='A1'")).toInt(), 3);
+    w.ttime->setText(QStringLiteral("19"));
+    w.Command1_Click();
+    EXPECT_EQ(dialogs.last(), QStringLiteral("門鎖延遲時間不能超過18.2秒，控制器無法設置!"));
+    EXPECT_EQ(sim->received().size(), 1u);
+}
+
+TEST_F(OlderLockSettings, AddAndDuplicateDoorOnTheOldLayout) {
+    oldLayout();
+    Frmdoor w;
+    w.Cdoor->setEditText(QStringLiteral("B'2"));
+    w.Taddress->setText(QStringLiteral("7"));
+    w.Cmdadd_Click();
+    EXPECT_EQ(dialogs.last(), QStringLiteral("已經添加完畢"));
+    w.Cmdadd_Click();
+    EXPECT_EQ(dialogs.last(), QStringLiteral("門號地址重复,請重設"));
+    EXPECT_EQ(count(QStringLiteral("doors")), 1);
+    EXPECT_EQ(scalar(QStringLiteral("select 延遲 from doors")).toInt(), 12);
+}
+
+TEST_F(OlderLockSettings, InitialiseSendsNoSecondFrameAfterASilentFirst) {
+    sim->scriptNext(frames::cmdClearMemory, silence());
+    Frmdoor w;
+    w.Taddress->setText(QStringLiteral("5"));
+    w.Cmdtest_Click();
+    EXPECT_EQ(dialogs.last(), QStringLiteral("初始化出錯..."));
+    EXPECT_EQ(sim->received().size(), 1u);
+    w.Cmdtest_Click();
+    EXPECT_EQ(dialogs.last(), QStringLiteral("初始化成功"));
+    EXPECT_TRUE(w.mesg->text().isEmpty());
+}
+
+TEST_F(OlderLockSettings, LiveLayoutGivesMessagesNotCrashes) {
+    Frmdoor w;  // the live doors table has no door numbers
+    w.Cdoor->setEditText(QStringLiteral("A1"));
+    w.Taddress->setText(QStringLiteral("5"));
+    w.Cmdadd_Click();
+    EXPECT_FALSE(dialogs.last().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("doors")), 0);
+}
+
+}  // namespace

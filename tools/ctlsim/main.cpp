@@ -1,0 +1,94 @@
+// kestrom-ctlsim: door controllers and a card issuer on a pseudo-terminal,
+// so the program can be run and tried without the hardware.
+#include "simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QStringList>
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+
+namespace {
+
+// "1,2,5-9" to the addresses it names; false on a bad list.
+bool parseAddresses(const QString& text, QList<int>& out) {
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList range = part.split(QLatin1Char('-'));
+        bool ok1 = false, ok2 = false;
+        const int first = range[0].trimmed().toInt(&ok1);
+        const int last = range.size() == 2 ? range[1].trimmed().toInt(&ok2) : first;
+        if (!ok1 || (range.size() == 2 && !ok2) || range.size() > 2 || first < 0 || last > 99 || first > last)
+            return false;
+        for (int a = first; a <= last; ++a)
+            out << a;
+    }
+    return !out.isEmpty() && out.size() <= 100;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The signals that stop the simulator are taken by sigwait below, in
+    // every thread, so they never interrupt the serving thread.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Plays door controllers and a card issuer on a pseudo-terminal and links it as comN in the\n"
+        "program folder, where kestrom opens serial port N. Serves until stopped with Ctrl+C."));
+    parser.addHelpOption();
+    const QCommandLineOption folder(QStringLiteral("folder"),
+                                    QStringLiteral("Program folder to link the port in (default: this program's folder)."),
+                                    QStringLiteral("dir"), QCoreApplication::applicationDirPath());
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Serial port number N (default 1)."),
+                                  QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption addresses(QStringLiteral("controllers"),
+                                       QStringLiteral("Controller addresses, e.g. 1,2,5-9 (default 1-4)."),
+                                       QStringLiteral("list"), QStringLiteral("1-4"));
+    const QCommandLineOption issuer(QStringLiteral("issuer"), QStringLiteral("Card-issuer address (default 1)."),
+                                    QStringLiteral("address"), QStringLiteral("1"));
+    const QCommandLineOption card(QStringLiteral("card"),
+                                  QStringLiteral("Physical number of the card held on the issuer (default 0001234567)."),
+                                  QStringLiteral("digits"), QStringLiteral("0001234567"));
+    const QCommandLineOption pace(QStringLiteral("pace"), QStringLiteral("Send replies at the line's baud rate."));
+    parser.addOptions({folder, port, addresses, issuer, card, pace});
+    parser.process(app);
+
+    QList<int> controllerAddresses;
+    bool portOk = false, issuerOk = false;
+    const int portNumber = parser.value(port).toInt(&portOk);
+    const int issuerAddress = parser.value(issuer).toInt(&issuerOk);
+    if (!portOk || portNumber < 1 || !issuerOk || issuerAddress < 0 || issuerAddress > 99 ||
+        !parseAddresses(parser.value(addresses), controllerAddresses)) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
+        return 2;
+    }
+
+    try {
+        ctlsim::Simulator sim(QDir(parser.value(folder)).absolutePath(), portNumber);
+        for (int a : controllerAddresses)
+            sim.addController(a);
+        sim.setIssuer(issuerAddress);
+        sim.presentCard(parser.value(card));
+        sim.setPacing(parser.isSet(pace));
+        std::printf("kestrom-ctlsim: %lld controllers, card issuer at %d, on %s linked as %s\n"
+                    "Serving until Ctrl+C.\n",
+                    static_cast<long long>(controllerAddresses.size()), issuerAddress, qPrintable(sim.device()),
+                    qPrintable(sim.link()));
+        std::fflush(stdout);
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        std::printf("kestrom-ctlsim: stopped, %zu frames served\n", sim.received().size());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrom-ctlsim: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
