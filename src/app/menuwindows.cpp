@@ -4,14 +4,14 @@
 
 // Include here the header of each window listed below.
 #include "Frmspecial.h"
-#include "form3.h"
 #include "frmabout.h"
 #include "frmcdt.h"
 #include "frmdoors.h"
+#include "frmsys.h"
+#include "form3.h"
 #include "frmfkj.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
-#include "frmsys.h"
 
 namespace {
 
@@ -57,11 +57,11 @@ void installMenuWindows()
         {6, Shown::Modal, make<Frmspecial>},
         {8, Shown::Modal, make<Frmdoors>},
         {9, Shown::Modal, make<frmsys>},
-        {10, Shown::Modal, make<FrmRigS>},
         {12, Shown::Modal, make<frmabout>},
+        {26, Shown::Modal, make<FrmCDT>},
+        {10, Shown::Modal, make<FrmRigS>},
         {16, Shown::Modal, make<Form3>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
-        {26, Shown::Modal, make<FrmCDT>},
     });
 }

@@ -12,13 +12,13 @@
 
 namespace {
 
-// "insert into user values('brivel','brivel',true,...)": the default
-// operator with every one of the thirty yes/no columns true.
+// The default operator: name and password brivel, and every one of the
+// thirty yes/no columns true.
 QString defaultOperator()
 {
     QString values = sql::text(QStringLiteral("brivel")) + QLatin1Char(',') + sql::text(QStringLiteral("brivel"));
     for (int i = 0; i < 30; ++i)
-        values += QStringLiteral(",true");
+        values += QLatin1Char(',') + sql::boolean(true);
     return QStringLiteral("insert into user values(") + values + QLatin1Char(')');
 }
 
@@ -50,46 +50,16 @@ Form3::Form3(QWidget* parent) : QWidget(parent)
     connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
 }
 
-void Form3::Command1_Click()
+std::vector<Form3::Step> Form3::steps(const QString& companyName)
 {
-    if (ui::MsgBox(QStringLiteral("此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？"), 4 + 48) != ui::vbYes)
-        return;
-    Pro->setMaximum(12);
-    Pro->show();
-    Pro->setValue(1);
-    // All or nothing: a failure half-way must never leave the operators
-    // deleted without the default one put back.
-    try {
-        app::db.BeginTrans();
-        try {
-            initialise();
-            app::db.CommitTrans();
-        } catch (...) {
-            app::db.Rollback();
-            throw;
-        }
-    } catch (const jet::DbError& e) {
-        Pro->hide();
-        ui::MsgBox(QStringLiteral("數据庫初始化失敗，數据未被改動：\r\n") + e.message(), 48);
-        return;
-    }
-    Pro->hide();
-}
-
-void Form3::initialise()
-{
-    struct Step {
-        QString statement;
-        int progress;  // the bar's value once the statement has run; 0 leaves it
-    };
-    const Step steps[] = {
+    return {
         {QStringLiteral("delete * from user"), 0},
         {defaultOperator(), 2},
         {QStringLiteral("delete * from department"), 0},
         {QStringLiteral("delete * from doors"), 3},
         {QStringLiteral("delete * from key"), 4},
-        {QStringLiteral("update system set zhi=1,detail=") + sql::text(Text1->text())
-             + QStringLiteral(" where name='串口號'"),
+        {QStringLiteral("update system set zhi=1,detail=") + sql::text(companyName) +
+             QStringLiteral(" where name='串口號'"),
          0},
         {QStringLiteral("update system set zhi=0,detail='9600,n,8,1' where name='通訊設置'"), 0},
         {QStringLiteral("update system set zhi=2048,dw='字節' where name='輸入緩沖區'"), 0},
@@ -103,13 +73,32 @@ void Form3::initialise()
         {QStringLiteral("delete * from dfaka"), 11},
         {QStringLiteral("delete * from dpeople"), 12},
     };
-    for (const Step& step : steps) {
-        app::db.Execute(step.statement);
-        if (step.progress) {
-            Pro->setValue(step.progress);
-            Pro->repaint();
+}
+
+void Form3::Command1_Click()
+{
+    if (ui::MsgBox(QStringLiteral("此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？"), 4 + 48) != ui::vbYes)
+        return;
+    Pro->setMaximum(12);
+    Pro->setValue(1);
+    Pro->show();
+    // All or nothing: a failure half-way must never leave the operators
+    // deleted without the default one in their place.
+    try {
+        app::db.BeginTrans();
+        for (const Step& step : steps(Text1->text())) {
+            app::db.Execute(step.statement);
+            if (step.progressAfter)
+                Pro->setValue(step.progressAfter);
         }
+        app::db.CommitTrans();
+    } catch (const jet::DbError& e) {
+        app::db.Rollback();
+        Pro->hide();
+        ui::MsgBox(QStringLiteral("數據庫初始化失敗，數據庫未作任何改動。\n") + e.message(), 16);
+        return;
     }
+    Pro->hide();
 }
 
 void Form3::Command2_Click() { close(); }

@@ -1,6 +1,7 @@
 #include "frmfkj.h"
 
 #include "app.h"
+#include "dbfailure.h"
 #include "msgbox.h"
 #include "recordset.h"
 
@@ -15,7 +16,18 @@
 
 namespace {
 
-const QString AddressPrompt = QStringLiteral("請輸入一個發卡机地址（為0-99的整數）");
+const QString askAddress = QStringLiteral("請輸入一個發卡机地址（為0-99的整數）");
+
+// The address becomes the first byte of the issuer's frames: a whole number 0 to 99.
+bool validAddress(const QString& text, short& address)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0 || value > 99)
+        return false;
+    address = static_cast<short>(value);
+    return true;
+}
 
 }  // namespace
 
@@ -35,76 +47,67 @@ frmfkj::frmfkj(QWidget* parent) : QWidget(parent)
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(fkjaddr, 0, 1);
     grid->addWidget(Command1, 1, 1);
-    setTabOrder(fkjaddr, Command1);
 
-    fkjaddr->installEventFilter(this);
+    fkjaddr->lineEdit()->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &frmfkj::Command1_Click);
     Form_Load();
 }
 
 void frmfkj::Form_Load()
 {
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"), jet::dbOpenSnapshot);
-    while (!rs.Eof()) {
-        const QVariant address = rs.Field(0);
-        if (address.isValid())
-            fkjaddr->addItem(QString::number(address.toLongLong()));
-        rs.MoveNext();
+    try {
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"), jet::dbOpenDynaset);
+        for (; !rs.Eof(); rs.MoveNext())
+            fkjaddr->addItem(QString::number(rs.Field(0).toLongLong()));
+        rs.Close();
+    } catch (const jet::DbError&) {
+        // Without the list the address can still be typed.
     }
-    rs.Close();
     if (fkjaddr->count() > 0)
         fkjaddr->setCurrentIndex(0);
 }
 
 bool frmfkj::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != fkjaddr)
+    if (watched != fkjaddr->lineEdit())
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Only the operator moving on counts as leaving; a message box or
-        // another window coming up does not.
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)
+        // A message box or another window taking the focus is not leaving
+        // the box; the button checks the address itself.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            QApplication::focusWidget() != Command1)
             fkjaddr_LostFocus();
         return false;
     }
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-        return false;
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         focusNextChild();
         return true;
     }
-    // Keys that type a character: only digits pass. Moving and deleting
-    // within the text type nothing and keep working.
     const QString text = key->text();
     if (text.isEmpty() || key->key() == Qt::Key_Delete)
-        return false;
-    const bool digit = text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9');
-    return !digit;
+        return false;  // moving and deleting keys type nothing
+    return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
 }
 
 void frmfkj::fkjaddr_LostFocus()
 {
-    if (inLostFocus || !fkjaddr->currentText().isEmpty())
+    if (!fkjaddr->currentText().isEmpty())
         return;
-    inLostFocus = true;
     QApplication::beep();
-    ui::MsgBox(AddressPrompt);
+    ui::MsgBox(askAddress);
     fkjaddr->setFocus();
-    inLostFocus = false;
 }
 
 void frmfkj::Command1_Click()
 {
-    // The address is the first byte of every frame to the issuer, so only a
-    // controller address will do.
-    bool ok = false;
-    const int address = fkjaddr->currentText().trimmed().toInt(&ok);
-    if (!ok || address < 0 || address > 99) {
-        ui::MsgBox(AddressPrompt);
+    short address = 0;
+    if (!validAddress(fkjaddr->currentText(), address)) {
+        QApplication::beep();
+        ui::MsgBox(askAddress);
         fkjaddr->setFocus();
         return;
     }
@@ -121,10 +124,10 @@ void frmfkj::Command1_Click()
         rs.Update();
         rs.Close();
     } catch (const jet::DbError& e) {
-        ui::MsgBox(QStringLiteral("發卡机地址未能保存：") + e.message(), 48);
+        reportDbFailure(e);
         return;
     }
-    app::fkjdz = static_cast<short>(address);
+    app::fkjdz = address;
     ui::MsgBox(QStringLiteral("發卡机設置成功！"));
     close();
 }

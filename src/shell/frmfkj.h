@@ -5,8 +5,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-// The card issuer's address on the serial line: stored in the settings row
-// 發卡机 and used by the next card read.
+// The card-issuer address: which address on the serial line the card-issue
+// window reads physical card numbers from.
 class frmfkj : public QWidget {
     Q_OBJECT
 public:
@@ -24,5 +24,4 @@ protected:
 private:
     void Form_Load();
     void fkjaddr_LostFocus();
-    bool inLostFocus = false;
 };

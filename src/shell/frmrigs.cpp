@@ -1,7 +1,9 @@
 #include "frmrigs.h"
 
 #include "app.h"
+#include "dbfailure.h"
 #include "msgbox.h"
+#include "recordset.h"
 #include "sqlvalue.h"
 
 #include <QCheckBox>
@@ -14,24 +16,22 @@
 
 namespace {
 
+constexpr int RightCount = 25;
+
 const char* const rightCaptions[28] = {
-    "用戶及權限設置", "數据庫初始化", "通訊端口設置", "大廈管理", "用戶信息", "發卡机設置", "門鎖設置",
-    "修改卡机日期時間", "采集設置", "上下班時間設置", "數据備份", "過期數据處理", "卡操作", "發卡信息重整",
-    "壓縮卡机", "增擴卡机", "數据采集", "實時監控門鎖狀態", "實時監控打卡狀況", "發卡信息查詢", "退卡查詢",
-    "打卡數据查詢", "考勤數据查詢", "個人月總", "特殊處理", "數据庫清理", "數据備份及恢复", "黑名單修正",
+    "用戶及權限設置", "數据庫初始化", "通訊端口設置", "大廈管理",     "用戶信息",     "發卡机設置",
+    "門鎖設置",       "修改卡机日期時間", "采集設置", "上下班時間設置", "數据備份",     "過期數据處理",
+    "卡操作",         "發卡信息重整", "壓縮卡机",     "增擴卡机",       "數据采集",     "實時監控門鎖狀態",
+    "實時監控打卡狀況", "發卡信息查詢", "退卡查詢",   "打卡數据查詢",   "考勤數据查詢", "個人月總",
+    "特殊處理",       "數据庫清理",   "數据備份及恢复", "黑名單修正",
 };
-constexpr int Rights = 25;
 
-QString right(int i) { return QStringLiteral("r%1").arg(i); }
+QString rightColumn(int i) { return QStringLiteral("r%1").arg(i); }
 
-bool flag(const jet::Recordset& rs, const QString& column) { return rs.Field(column).toBool(); }
+bool isTrue(const QVariant& v) { return v.isValid() && v.toBool(); }
 
-QPushButton* button(const char* caption, const char* name, QWidget* parent)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
+// The columns hold at most ten characters.
+constexpr int MaxLength = 10;
 
 }  // namespace
 
@@ -42,66 +42,74 @@ FrmRigS::FrmRigS(QWidget* parent) : QWidget(parent)
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
 
-    auto* users = new QWidget;
+    auto* users = new QWidget(SSTab1);
     List1 = new QListWidget(users);
     List1->setObjectName(QStringLiteral("List1"));
     Label1 = new QLabel(QStringLiteral("用戶名稱："), users);
-    Label2 = new QLabel(QStringLiteral("用戶密碼："), users);
     Text1 = new QLineEdit(users);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setMaxLength(MaxLength);
+    Label2 = new QLabel(QStringLiteral("用戶密碼："), users);
     Text2 = new QLineEdit(users);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setEchoMode(QLineEdit::Password);
+    Text2->setMaxLength(MaxLength);
     Che1 = new QCheckBox(QStringLiteral("設置用戶"), users);
     Che1->setObjectName(QStringLiteral("Che1"));
     Che2 = new QCheckBox(QStringLiteral("管理用戶權限"), users);
     Che2->setObjectName(QStringLiteral("Che2"));
-    Cmdadd = button("添加", "Cmdadd", users);
-    Cmdmodify = button("修改", "Cmdmodify", users);
-    Cmddel = button("刪除", "Cmddel", users);
-    Cmdexit = button("退出", "Cmdexit", users);
-    auto* usersGrid = new QGridLayout(users);
-    usersGrid->addWidget(List1, 0, 0, 6, 1);
-    usersGrid->addWidget(Label1, 0, 1);
-    usersGrid->addWidget(Text1, 0, 2, 1, 3);
-    usersGrid->addWidget(Label2, 1, 1);
-    usersGrid->addWidget(Text2, 1, 2, 1, 3);
-    usersGrid->addWidget(Che1, 2, 2);
-    usersGrid->addWidget(Che2, 2, 3);
-    usersGrid->addWidget(Cmdadd, 5, 1);
-    usersGrid->addWidget(Cmdmodify, 5, 2);
-    usersGrid->addWidget(Cmddel, 5, 3);
-    usersGrid->addWidget(Cmdexit, 5, 4);
+    Cmdadd = new QPushButton(QStringLiteral("添加"), users);
+    Cmdadd->setObjectName(QStringLiteral("Cmdadd"));
+    Cmdmodify = new QPushButton(QStringLiteral("修改"), users);
+    Cmdmodify->setObjectName(QStringLiteral("Cmdmodify"));
+    Cmddelete = new QPushButton(QStringLiteral("刪除"), users);
+    Cmddelete->setObjectName(QStringLiteral("Cmddelete"));
+    Cmdexit = new QPushButton(QStringLiteral("退出"), users);
+    Cmdexit->setObjectName(QStringLiteral("Cmdexit"));
+    auto* userGrid = new QGridLayout(users);
+    userGrid->addWidget(List1, 0, 0, 6, 1);
+    userGrid->addWidget(Label1, 0, 1);
+    userGrid->addWidget(Text1, 0, 2);
+    userGrid->addWidget(Label2, 1, 1);
+    userGrid->addWidget(Text2, 1, 2);
+    userGrid->addWidget(Che1, 2, 1);
+    userGrid->addWidget(Che2, 2, 2);
+    userGrid->addWidget(Cmdadd, 3, 1);
+    userGrid->addWidget(Cmdmodify, 3, 2);
+    userGrid->addWidget(Cmddelete, 4, 1);
+    userGrid->addWidget(Cmdexit, 4, 2);
     SSTab1->addTab(users, QStringLiteral("用戶設置"));
 
-    auto* rightsPage = new QWidget;
-    auto* rightsGrid = new QGridLayout(rightsPage);
-    for (int i = 0; i < static_cast<int>(Ch.size()); ++i) {
-        Ch[i] = new QCheckBox(QString::fromUtf8(rightCaptions[i]), rightsPage);
+    auto* rightsTab = new QWidget(SSTab1);
+    auto* rightsGrid = new QGridLayout(rightsTab);
+    for (int i = 0; i < int(Ch.size()); ++i) {
+        Ch[i] = new QCheckBox(QString::fromUtf8(rightCaptions[i]), rightsTab);
         Ch[i]->setObjectName(QStringLiteral("Ch_%1").arg(i));
-        if (i < Rights) {
-            rightsGrid->addWidget(Ch[i], i % 9, i / 9);
-        } else {
+        rightsGrid->addWidget(Ch[i], i % 9, i / 9);
+        if (i >= RightCount) {
             Ch[i]->hide();
             Ch[i]->setEnabled(false);
         }
     }
-    Cmdok = button("确定", "Cmdok", rightsPage);
-    Cmdall = button("全選", "Cmdall", rightsPage);
-    Cmdexit2 = button("退出", "Cmdexit2", rightsPage);
+    Cmdok = new QPushButton(QStringLiteral("确定"), rightsTab);
+    Cmdok->setObjectName(QStringLiteral("Cmdok"));
+    Cmdall = new QPushButton(QStringLiteral("全選"), rightsTab);
+    Cmdall->setObjectName(QStringLiteral("Cmdall"));
+    Cmdexit2 = new QPushButton(QStringLiteral("退出"), rightsTab);
+    Cmdexit2->setObjectName(QStringLiteral("Cmdexit2"));
     rightsGrid->addWidget(Cmdok, 9, 0);
     rightsGrid->addWidget(Cmdall, 9, 1);
     rightsGrid->addWidget(Cmdexit2, 9, 2);
-    SSTab1->addTab(rightsPage, QStringLiteral("用戶權限"));
+    SSTab1->addTab(rightsTab, QStringLiteral("用戶權限"));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(SSTab1, 0, 0);
 
     connect(Text1, &QLineEdit::textChanged, this, &FrmRigS::Text1_Change);
-    connect(List1, &QListWidget::itemClicked, this, &FrmRigS::List1_Click);
+    connect(List1, &QListWidget::currentTextChanged, this, &FrmRigS::List1_Click);
     connect(Cmdadd, &QPushButton::clicked, this, &FrmRigS::Cmdadd_Click);
     connect(Cmdmodify, &QPushButton::clicked, this, &FrmRigS::Cmdmodify_Click);
-    connect(Cmddel, &QPushButton::clicked, this, &FrmRigS::Cmddel_Click);
+    connect(Cmddelete, &QPushButton::clicked, this, &FrmRigS::Cmddelete_Click);
     connect(Cmdok, &QPushButton::clicked, this, &FrmRigS::Cmdok_Click);
     connect(Cmdall, &QPushButton::clicked, this, &FrmRigS::Cmdall_Click);
     connect(Cmdexit, &QPushButton::clicked, this, &QWidget::close);
@@ -109,159 +117,187 @@ FrmRigS::FrmRigS(QWidget* parent) : QWidget(parent)
     Form_Load();
 }
 
-void FrmRigS::Form_Load()
+jet::Recordset FrmRigS::seek(const QString& name) const
 {
-    rs = app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenTable);
+    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenTable);
     rs.SetIndex(QStringLiteral("sysname"));
-    fillList();
-    // Decided once, and closed unless the operator's own row says otherwise:
-    // an operator whose row has gone may change nothing.
-    rs.Seek(QStringLiteral("="), app::curuser);
-    const bool found = !rs.NoMatch();
-    const bool maySet = found && flag(rs, QStringLiteral("usersetting"));
-    mayManage = found && flag(rs, QStringLiteral("usermanage"));
-    Cmdadd->setEnabled(maySet);
-    Cmdmodify->setEnabled(maySet);
-    Cmddel->setEnabled(maySet);
-    Cmdok->setEnabled(mayManage);
-    // The two flags decide who may manage operators: only a manager sets them.
-    Che1->setEnabled(mayManage);
-    Che2->setEnabled(mayManage);
+    rs.Seek(QStringLiteral("="), name);
+    return rs;
 }
+
+QString FrmRigS::trimmedName() const { return Text1->text().trimmed(); }
 
 void FrmRigS::fillList()
 {
-    // Setting the index again reads the table afresh, in index order.
-    rs.SetIndex(QStringLiteral("sysname"));
+    const QSignalBlocker quiet(List1);
     List1->clear();
-    if (rs.RecordCount() == 0)
-        return;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenTable);
+    rs.SetIndex(QStringLiteral("sysname"));
+    for (; !rs.Eof(); rs.MoveNext())
         List1->addItem(rs.Field(QStringLiteral("sysname")).toString());
 }
 
-QString FrmRigS::name() const { return Text1->text().trimmed(); }
-
-bool FrmRigS::seekName()
+void FrmRigS::Form_Load()
 {
-    rs.Seek(QStringLiteral("="), name());
-    return !rs.NoMatch();
+    bool maySetUsers = false;
+    try {
+        fillList();
+        // Without the logged-in operator's own row nothing may be changed.
+        jet::Recordset me = seek(app::curuser);
+        if (!app::curuser.isEmpty() && !me.NoMatch()) {
+            maySetUsers = isTrue(me.Field(QStringLiteral("usersetting")));
+            mayChangeFlags = isTrue(me.Field(QStringLiteral("usermanage")));
+        }
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
+    }
+    Cmdadd->setEnabled(maySetUsers);
+    Cmdmodify->setEnabled(maySetUsers);
+    Cmddelete->setEnabled(maySetUsers);
+    Cmdok->setEnabled(mayChangeFlags);
+    Che1->setEnabled(mayChangeFlags);
+    Che2->setEnabled(mayChangeFlags);
 }
 
-void FrmRigS::showRow(bool found)
+void FrmRigS::Text1_Change()
 {
+    jet::Recordset rs;
+    try {
+        rs = seek(trimmedName());
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
+        return;
+    }
+    const bool found = !trimmedName().isEmpty() && !rs.NoMatch();
     Text2->setText(found ? rs.Field(QStringLiteral("syspword")).toString() : QString());
-    Che1->setChecked(found && flag(rs, QStringLiteral("usersetting")));
-    Che2->setChecked(found && flag(rs, QStringLiteral("usermanage")));
-    for (int i = 0; i < Rights; ++i)
-        Ch[i]->setChecked(found && flag(rs, right(i)));
+    Che1->setChecked(found && isTrue(rs.Field(QStringLiteral("usersetting"))));
+    Che2->setChecked(found && isTrue(rs.Field(QStringLiteral("usermanage"))));
+    for (int i = 0; i < RightCount; ++i)
+        Ch[i]->setChecked(found && isTrue(rs.Field(rightColumn(i))));
 }
 
-void FrmRigS::Text1_Change() { showRow(seekName()); }
-
-void FrmRigS::List1_Click()
+void FrmRigS::List1_Click(const QString& name)
 {
-    if (QListWidgetItem* item = List1->currentItem())
-        Text1->setText(item->text());
+    if (!name.isEmpty())
+        Text1->setText(name);
 }
 
-bool FrmRigS::tooLong() const
+// Somebody must stay able to manage the operators.
+bool FrmRigS::isLastOperatorSetting(const QString& name) const
 {
-    if (name().size() <= 10 && Text2->text().trimmed().size() <= 10)
-        return false;
-    ui::MsgBox(QStringLiteral("用戶名和口令不能超過10個字符"));
-    return true;
+    jet::Recordset rs = app::db.OpenRecordset(
+        QStringLiteral("select sysname from user where usersetting=true and sysname<>") + sql::text(name),
+        jet::dbOpenDynaset);
+    return rs.Eof();
 }
 
 void FrmRigS::Cmdadd_Click()
 {
-    if (name().isEmpty())
+    const QString name = trimmedName();
+    if (name.isEmpty())
         return;
-    if (seekName()) {
-        ui::MsgBox(QStringLiteral("該用戶已經存在！"));
+    try {
+        jet::Recordset rs = seek(name);
+        if (!rs.NoMatch()) {
+            ui::MsgBox(QStringLiteral("該用戶已經存在！"));
+            return;
+        }
+        rs.AddNew();
+        rs.SetField(QStringLiteral("sysname"), name);
+        rs.SetField(QStringLiteral("syspword"), Text2->text().trimmed());
+        rs.SetField(QStringLiteral("usersetting"), mayChangeFlags && Che1->isChecked());
+        rs.SetField(QStringLiteral("usermanage"), mayChangeFlags && Che2->isChecked());
+        rs.Update();
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
         return;
     }
-    if (tooLong())
-        return;
-    rs.AddNew();
-    rs.SetField(QStringLiteral("sysname"), name());
-    rs.SetField(QStringLiteral("syspword"), Text2->text().trimmed());
-    rs.SetField(QStringLiteral("usersetting"), mayManage && Che1->isChecked());
-    rs.SetField(QStringLiteral("usermanage"), mayManage && Che2->isChecked());
-    rs.Update();
-    List1->addItem(name());
+    List1->addItem(name);
 }
 
 void FrmRigS::Cmdmodify_Click()
 {
-    if (name().isEmpty())
+    const QString name = trimmedName();
+    if (name.isEmpty())
         return;
-    if (!seekName()) {
-        ui::MsgBox(QStringLiteral("請先添加該用戶！"));
-        return;
-    }
-    if (tooLong())
-        return;
-    rs.Edit();
-    rs.SetField(QStringLiteral("sysname"), name());
-    rs.SetField(QStringLiteral("syspword"), Text2->text().trimmed());
-    if (mayManage) {
-        rs.SetField(QStringLiteral("usersetting"), Che1->isChecked());
-        rs.SetField(QStringLiteral("usermanage"), Che2->isChecked());
-    }
-    rs.Update();
-    fillList();
-}
-
-void FrmRigS::Cmddel_Click()
-{
-    if (!seekName())
-        return;
-    const QString stored = rs.Field(QStringLiteral("sysname")).toString();
-    if (stored.compare(app::curuser, Qt::CaseInsensitive) == 0) {
-        ui::MsgBox(QStringLiteral("不能刪除當前登錄的用戶！"));
-        return;
-    }
-    if (flag(rs, QStringLiteral("usersetting"))) {
-        jet::Recordset setters =
-            app::db.OpenRecordset(QStringLiteral("select count(*) from user where usersetting=true"), jet::dbOpenSnapshot);
-        const int left = setters.Field(0).toInt();
-        setters.Close();
-        if (left <= 1) {
-            ui::MsgBox(QStringLiteral("該用戶是最後一個可設置用戶的用戶，不能刪除！"));
+    try {
+        jet::Recordset rs = seek(name);
+        if (rs.NoMatch()) {
+            ui::MsgBox(QStringLiteral("請先添加該用戶！"));
             return;
         }
+        const bool hadSetting = isTrue(rs.Field(QStringLiteral("usersetting")));
+        if (mayChangeFlags && hadSetting && !Che1->isChecked() && isLastOperatorSetting(name)) {
+            ui::MsgBox(QStringLiteral("該用戶是最後一個可以設置用戶的用戶，不能取消其「設置用戶」！"));
+            return;
+        }
+        rs.Edit();
+        rs.SetField(QStringLiteral("syspword"), Text2->text().trimmed());
+        if (mayChangeFlags) {
+            rs.SetField(QStringLiteral("usersetting"), Che1->isChecked());
+            rs.SetField(QStringLiteral("usermanage"), Che2->isChecked());
+        }
+        rs.Update();
+        fillList();
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
     }
-    if (ui::MsgBox(QStringLiteral("确信要刪除用戶") + stored + QStringLiteral("嗎？"), 4 + 32 + 256) != ui::vbYes)
+}
+
+void FrmRigS::Cmddelete_Click()
+{
+    const QString name = trimmedName();
+    if (name.isEmpty())
         return;
-    // The question let other events run: find the row again before deleting.
-    if (!seekName())
-        return;
-    rs.Delete();
-    Text1->clear();
-    Text2->clear();
-    Che1->setChecked(false);
-    Che2->setChecked(false);
-    fillList();
+    try {
+        jet::Recordset rs = seek(name);
+        if (rs.NoMatch())
+            return;
+        const QString stored = rs.Field(QStringLiteral("sysname")).toString();
+        if (stored.compare(app::curuser, Qt::CaseInsensitive) == 0) {
+            ui::MsgBox(QStringLiteral("該用戶正在使用本系統，不能刪除！"));
+            return;
+        }
+        if (isTrue(rs.Field(QStringLiteral("usersetting"))) && isLastOperatorSetting(stored)) {
+            ui::MsgBox(QStringLiteral("該用戶是最後一個可以設置用戶的用戶，不能刪除！"));
+            return;
+        }
+        if (ui::MsgBox(QStringLiteral("确信要刪除用戶 %1 嗎？").arg(stored), 4 + 32 + 256) != ui::vbYes)
+            return;
+        rs.Delete();
+        Text1->clear();
+        Text2->clear();
+        Che1->setChecked(false);
+        Che2->setChecked(false);
+        fillList();
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
+    }
 }
 
 void FrmRigS::Cmdok_Click()
 {
-    if (!seekName()) {
-        ui::MsgBox(QStringLiteral("請先添加或選擇用戶！"));
+    try {
+        jet::Recordset rs = seek(trimmedName());
+        if (trimmedName().isEmpty() || rs.NoMatch()) {
+            ui::MsgBox(QStringLiteral("請先添加或選擇用戶！"));
+            return;
+        }
+        rs.Edit();
+        for (int i = 0; i < RightCount; ++i)
+            rs.SetField(rightColumn(i), Ch[i]->isChecked());
+        rs.Update();
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
         return;
     }
-    rs.Edit();
-    for (int i = 0; i < Rights; ++i)
-        rs.SetField(right(i), Ch[i]->isChecked());
-    rs.Update();
     ui::MsgBox(QStringLiteral("保存完畢！"));
 }
 
 void FrmRigS::Cmdall_Click()
 {
-    const bool all = Cmdall->text() == QStringLiteral("全選");
-    for (int i = 0; i < Rights; ++i)
-        Ch[i]->setChecked(all);
-    Cmdall->setText(all ? QStringLiteral("全空") : QStringLiteral("全選"));
+    const bool tick = Cmdall->text() == QStringLiteral("全選");
+    for (int i = 0; i < RightCount; ++i)
+        Ch[i]->setChecked(tick);
+    Cmdall->setText(tick ? QStringLiteral("全空") : QStringLiteral("全選"));
 }

@@ -1,6 +1,4 @@
 #pragma once
-#include "recordset.h"
-
 #include <QWidget>
 #include <array>
 
@@ -11,35 +9,39 @@ class QListWidget;
 class QPushButton;
 class QTabWidget;
 
+namespace jet {
+class Recordset;
+}
+
 // The operators: names, passwords, the two administration flags and the 25
-// rights the log-in turns into menu entries. What the operator logged in may
-// change here follows that operator's own flags.
+// rights the log-in turns into menu entries. What the operator logged in
+// may change here is decided by that operator's own flags, once, at opening.
 class FrmRigS : public QWidget {
     Q_OBJECT
 public:
     explicit FrmRigS(QWidget* parent = nullptr);
 
-    void Text1_Change();
-    void List1_Click();
     void Cmdadd_Click();
     void Cmdmodify_Click();
-    void Cmddel_Click();
+    void Cmddelete_Click();
     void Cmdok_Click();
     void Cmdall_Click();
 
     QTabWidget* SSTab1;
+    // Tab 用戶設置
     QListWidget* List1;
     QLabel* Label1;
-    QLabel* Label2;
     QLineEdit* Text1;  // name
+    QLabel* Label2;
     QLineEdit* Text2;  // password
     QCheckBox* Che1;   // usersetting
     QCheckBox* Che2;   // usermanage
     QPushButton* Cmdadd;
     QPushButton* Cmdmodify;
-    QPushButton* Cmddel;
+    QPushButton* Cmddelete;
     QPushButton* Cmdexit;
-    // 0..24 the rights r0..r24; 25..27 stand for no column and stay hidden.
+    // Tab 用戶權限: boxes 0 to 24 are the rights r0 to r24; 25 to 27 stand
+    // for no column and stay hidden.
     std::array<QCheckBox*, 28> Ch;
     QPushButton* Cmdok;
     QPushButton* Cmdall;
@@ -47,12 +49,12 @@ public:
 
 private:
     void Form_Load();
-    bool seekName();
-    QString name() const;
-    bool tooLong() const;
+    void Text1_Change();
+    void List1_Click(const QString& name);
     void fillList();
-    void showRow(bool found);
+    QString trimmedName() const;
+    jet::Recordset seek(const QString& name) const;
+    bool isLastOperatorSetting(const QString& name) const;
 
-    jet::Recordset rs;
-    bool mayManage = false;  // the operator logged in holds usermanage
+    bool mayChangeFlags = false;  // the operator logged in holds usermanage
 };

@@ -1,32 +1,24 @@
 #include "frmsjcjsz.h"
 
 #include "app.h"
+#include "dbfailure.h"
 #include "menu.h"
-#include "msgbox.h"
 #include "recordset.h"
 
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTime>
 #include <QTimeEdit>
 #include <QTimer>
-#include <QVBoxLayout>
 
 FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FrmSJCJSZ"));
     setWindowTitle(QStringLiteral("數据采集設置"));
-    auto* frame = new QGroupBox(this);
-    auto* options = new QVBoxLayout(frame);
-    const char* captions[] = {"自 動", "手 動"};
-    for (int i = 0; i < 2; ++i) {
-        Opt1[i] = new QRadioButton(QString::fromUtf8(captions[i]), frame);
-        Opt1[i]->setObjectName(QStringLiteral("Opt1_%1").arg(i));
-        options->addWidget(Opt1[i]);
-        connect(Opt1[i], &QRadioButton::clicked, this, &FrmSJCJSZ::Opt1_Click);
-    }
+    Opt1[0] = new QRadioButton(QStringLiteral("自 動"), this);
+    Opt1[1] = new QRadioButton(QStringLiteral("手 動"), this);
     Label1 = new QLabel(QStringLiteral("請選擇時間："), this);
     DTP1 = new QTimeEdit(this);
     DTP1->setObjectName(QStringLiteral("DTP1"));
@@ -35,15 +27,14 @@ FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QWidget(parent)
     Label2->setObjectName(QStringLiteral("Label2"));
     Label3 = new QLabel(this);
     Label3->setObjectName(QStringLiteral("Label3"));
-    Label2->hide();
-    Label3->hide();
     Command1 = new QPushButton(QStringLiteral("确 定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command2 = new QPushButton(QStringLiteral("取 消"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(frame, 0, 0, 1, 2);
+    grid->addWidget(Opt1[0], 0, 0);
+    grid->addWidget(Opt1[1], 0, 1);
     grid->addWidget(Label1, 1, 0);
     grid->addWidget(DTP1, 1, 1);
     grid->addWidget(Label2, 2, 0, 1, 2);
@@ -51,6 +42,10 @@ FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QWidget(parent)
     grid->addWidget(Command1, 4, 0);
     grid->addWidget(Command2, 4, 1);
 
+    for (int i = 0; i < 2; ++i) {
+        Opt1[i]->setObjectName(QStringLiteral("Opt1_%1").arg(i));
+        connect(Opt1[i], &QRadioButton::clicked, this, &FrmSJCJSZ::Opt1_Click);
+    }
     connect(Command1, &QPushButton::clicked, this, &FrmSJCJSZ::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &FrmSJCJSZ::Command2_Click);
     Form_Load();
@@ -59,19 +54,26 @@ FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QWidget(parent)
 void FrmSJCJSZ::Form_Load()
 {
     DTP1->setTime(QTime::currentTime());
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("cjtype"), jet::dbOpenTable);
-    if (rs.RecordCount() > 0) {
-        rs.MoveFirst();
-        Label2->show();
-        Label3->show();
-        Label2->setText(QStringLiteral("上次設定的時間：  ") + rs.Field(QStringLiteral("采集時間")).toString()
-                        + QStringLiteral(":00"));
-        if (rs.Field(QStringLiteral("采集類型")).toInt() == 1) {
-            Opt1[0]->setChecked(true);
-        } else {
-            Opt1[1]->setChecked(true);
-            DTP1->setEnabled(false);
-        }
+    Label2->hide();
+    Label3->hide();
+    jet::Recordset rs;
+    try {
+        rs = app::db.OpenRecordset(QStringLiteral("cjtype"), jet::dbOpenTable);
+    } catch (const jet::DbError&) {
+        return;  // shown as a first use: nothing chosen yet
+    }
+    if (rs.Eof())
+        return;
+    rs.MoveFirst();
+    Label2->show();
+    Label3->show();
+    Label2->setText(QStringLiteral("上次設定的時間：  ") + rs.Field(QStringLiteral("采集時間")).toString() +
+                    QStringLiteral(":00"));
+    if (rs.Field(QStringLiteral("采集類型")).toInt() == 1) {
+        Opt1[0]->setChecked(true);
+    } else {
+        Opt1[1]->setChecked(true);
+        DTP1->setEnabled(false);
     }
     rs.Close();
 }
@@ -84,9 +86,11 @@ void FrmSJCJSZ::Command1_Click()
     const short mode = automatic ? 1 : 0;
     const QString time = automatic ? DTP1->time().toString(QStringLiteral("HH:mm")) : QStringLiteral("0");
     try {
-        jet::Database byPath = jet::OpenDatabase(app::databaseFile());
-        jet::Recordset rs = byPath.OpenRecordset(QStringLiteral("cjtype"), jet::dbOpenTable);
-        if (rs.RecordCount() > 0) {
+        // Written through a handle of its own on the file, as the main
+        // window's load reads it.
+        jet::Database file = jet::OpenDatabase(app::databaseFile());
+        jet::Recordset rs = file.OpenRecordset(QStringLiteral("cjtype"), jet::dbOpenTable);
+        if (!rs.Eof()) {
             rs.MoveFirst();
             rs.Edit();
         } else {
@@ -96,13 +100,12 @@ void FrmSJCJSZ::Command1_Click()
         rs.SetField(QStringLiteral("采集時間"), time);
         rs.Update();
         rs.Close();
-        byPath.Close();
+        file.Close();
     } catch (const jet::DbError& e) {
-        ui::MsgBox(QStringLiteral("采集設置未能保存：") + e.message(), 48);
+        // The running schedule stays as it is, as stored.
+        reportDbFailure(e);
         return;
     }
-    // The running program follows the stored schedule at once. Without a
-    // main window there is no timer yet: its load arms it from these values.
     app::cjmode = mode;
     app::cjtime = time;
     if (menu::isLoaded()) {

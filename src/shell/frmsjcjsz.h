@@ -7,8 +7,9 @@ class QPushButton;
 class QRadioButton;
 class QTimeEdit;
 
-// The collection schedule: manual, or automatic once a day at a set time.
-// Storing it also switches the main window's collection timer at once.
+// The collection schedule: manual collection only, or automatic collection
+// at a set time each day. Storing it switches the main window's collection
+// timer at once.
 class FrmSJCJSZ : public QWidget {
     Q_OBJECT
 public:

@@ -1,32 +1,38 @@
 #include "frmuser.h"
 
 #include "app.h"
+#include "dbfailure.h"
 #include "msgbox.h"
+#include "recordset.h"
 #include "sqlvalue.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace {
 
-const QString NameColumn = QStringLiteral("用戶名");
-const QString PasswordColumn = QStringLiteral("口令");
-const QString RankColumn = QStringLiteral("權限");
+const QString nameColumn = QStringLiteral("用戶名");
+const QString passwordColumn = QStringLiteral("口令");
+const QString rankColumn = QStringLiteral("權限");
 
-enum : int { Maintainer = 1, Ordinary = 3 };
+constexpr int Maintainer = 1;
+constexpr int Ordinary = 3;
+constexpr int MaxLength = 10;
 
-QPushButton* button(const char* caption, const char* name, QWidget* parent)
+jet::Recordset users() { return app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenDynaset); }
+
+jet::Recordset findOperator(const QString& name)
 {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
+    jet::Recordset rs = users();
+    rs.FindFirst(nameColumn + QLatin1Char('=') + sql::text(name));
+    return rs;
 }
 
 }  // namespace
@@ -46,17 +52,21 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     Tpasswd->setEchoMode(QLineEdit::Password);
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* ranks = new QVBoxLayout(Frame1);
-    const char* captions[] = {"系統維護員", "一般用戶"};
+    Option1[0] = new QRadioButton(QStringLiteral("系統維護員"), Frame1);
+    Option1[1] = new QRadioButton(QStringLiteral("一般用戶"), Frame1);
+    auto* ranks = new QHBoxLayout(Frame1);
     for (int i = 0; i < 2; ++i) {
-        Option1[i] = new QRadioButton(QString::fromUtf8(captions[i]), Frame1);
         Option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
         ranks->addWidget(Option1[i]);
     }
-    Cmdadd = button("添加(&A)", "Cmdadd", this);
-    Cmdchg = button("修改(&C)", "Cmdchg", this);
-    Cmddel = button("刪除(&D)", "Cmddel", this);
-    Cmdexit = button("退出(&X)", "Cmdexit", this);
+    Cmdadd = new QPushButton(QStringLiteral("添加(&A)"), this);
+    Cmdadd->setObjectName(QStringLiteral("Cmdadd"));
+    Cmdchange = new QPushButton(QStringLiteral("修改(&C)"), this);
+    Cmdchange->setObjectName(QStringLiteral("Cmdchange"));
+    Cmddelete = new QPushButton(QStringLiteral("刪除(&D)"), this);
+    Cmddelete->setObjectName(QStringLiteral("Cmddelete"));
+    Cmdexit = new QPushButton(QStringLiteral("退出(&X)"), this);
+    Cmdexit->setObjectName(QStringLiteral("Cmdexit"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);
@@ -65,159 +75,177 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     grid->addWidget(Tpasswd, 1, 1, 1, 3);
     grid->addWidget(Frame1, 2, 0, 1, 4);
     grid->addWidget(Cmdadd, 3, 0);
-    grid->addWidget(Cmdchg, 3, 1);
-    grid->addWidget(Cmddel, 3, 2);
+    grid->addWidget(Cmdchange, 3, 1);
+    grid->addWidget(Cmddelete, 3, 2);
     grid->addWidget(Cmdexit, 3, 3);
 
-    Cuser->installEventFilter(this);
-    connect(Cuser->lineEdit(), &QLineEdit::textEdited, this, &Frmuser::Cuser_Change);
-    connect(Cuser, &QComboBox::activated, this, &Frmuser::lookUp);
+    Cuser->lineEdit()->installEventFilter(this);
+    connect(Cuser, &QComboBox::editTextChanged, this, &Frmuser::Cuser_Change);
+    connect(Cuser, &QComboBox::activated, this, &Frmuser::Cuser_Click);
     connect(Cmdadd, &QPushButton::clicked, this, &Frmuser::Cmdadd_Click);
-    connect(Cmdchg, &QPushButton::clicked, this, &Frmuser::Cmdchg_Click);
-    connect(Cmddel, &QPushButton::clicked, this, &Frmuser::Cmddel_Click);
-    connect(Cmdexit, &QPushButton::clicked, this, &Frmuser::Cmdexit_Click);
+    connect(Cmdchange, &QPushButton::clicked, this, &Frmuser::Cmdchange_Click);
+    connect(Cmddelete, &QPushButton::clicked, this, &Frmuser::Cmddelete_Click);
+    connect(Cmdexit, &QPushButton::clicked, this, &QWidget::close);
 }
 
 bool Frmuser::Form_Load()
 {
-    QStringList columns;
     try {
-        rs = app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenDynaset);
-        columns = rs.FieldNames();
-    } catch (const jet::DbError&) {
-    }
-    for (const QString& c : {NameColumn, PasswordColumn, RankColumn}) {
-        if (!columns.contains(c, Qt::CaseInsensitive)) {
-            rs.Close();
-            ui::MsgBox(QStringLiteral("用戶表沒有用戶名、口令和權限三欄，不能在此維護用戶。"), 48);
-            return false;
+        const QStringList columns = users().FieldNames();
+        for (const QString& column : {nameColumn, passwordColumn, rankColumn}) {
+            if (!columns.contains(column, Qt::CaseInsensitive)) {
+                ui::MsgBox(QStringLiteral("用戶表中沒有“用戶名”、“口令”和“權限”三列，無法使用用戶維護窗口。\n"
+                                          "請在“用戶設置及權限”中維護用戶。"),
+                           48);
+                return false;
+            }
         }
+        fillList();
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
+        return false;
     }
-    fillList();
     return true;
 }
 
 void Frmuser::fillList()
 {
+    const QSignalBlocker quiet(Cuser);
+    const QString typed = Cuser->currentText();
     Cuser->clear();
-    if (rs.Eof() && rs.Bof())  // no rows
-        return;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-        Cuser->addItem(rs.Field(NameColumn).toString());
+    for (jet::Recordset rs = users(); !rs.Eof(); rs.MoveNext())
+        Cuser->addItem(rs.Field(nameColumn).toString());
+    Cuser->setEditText(typed);
 }
 
-QString Frmuser::name() const { return Cuser->currentText().trimmed(); }
-
-bool Frmuser::find()
+bool Frmuser::eventFilter(QObject* watched, QEvent* event)
 {
-    rs.FindFirst(NameColumn + QLatin1Char('=') + sql::text(name()));
-    return !rs.NoMatch();
+    if (watched != Cuser->lineEdit() || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    // Past ten characters only keys that shorten the name still pass.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool shortens = key == Qt::Key_Backspace || key == Qt::Key_Delete;
+    return Cuser->currentText().size() > MaxLength && !shortens;
 }
 
-void Frmuser::lookUp()
+void Frmuser::showOperator(const QString& name)
 {
-    if (!find())
-        return;
-    Tpasswd->setText(rs.Field(PasswordColumn).toString());
-    Option1[rs.Field(RankColumn).toInt() == Maintainer ? 0 : 1]->setChecked(true);
+    try {
+        jet::Recordset rs = findOperator(name.trimmed());
+        if (rs.NoMatch())
+            return;
+        Tpasswd->setText(rs.Field(passwordColumn).toString());
+        Option1[rs.Field(rankColumn).toInt() == Maintainer ? 0 : 1]->setChecked(true);
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
+    }
 }
 
 void Frmuser::Cuser_Change()
 {
     Tpasswd->clear();
-    lookUp();
+    showOperator(Cuser->currentText());
 }
 
-bool Frmuser::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != Cuser || event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    // A name is at most ten characters. Backspace still passes, so an
-    // over-long name can be shortened again.
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool types = !key->text().isEmpty() && key->key() != Qt::Key_Backspace && key->key() != Qt::Key_Delete;
-    return types && Cuser->currentText().size() > 10;
-}
+void Frmuser::Cuser_Click() { showOperator(Cuser->currentText()); }
 
-bool Frmuser::checked(int& rank)
+int Frmuser::checkedRank()
 {
-    if (name().isEmpty()) {
+    if (Cuser->currentText().trimmed().isEmpty()) {
         ui::MsgBox(QStringLiteral("請輸入用戶名!"), 48);
-        return false;
+        return 0;
     }
-    if (Tpasswd->text().trimmed().isEmpty() && ui::MsgBox(QStringLiteral("确信不要口令嗎?"), 4 + 32) == ui::vbNo)
-        return false;
-    if (Tpasswd->text().size() > 10) {
+    if (Tpasswd->text().trimmed().isEmpty() && ui::MsgBox(QStringLiteral("确信不要口令嗎?"), 4 + 32) != ui::vbYes)
+        return 0;
+    if (Tpasswd->text().size() > MaxLength) {
         ui::MsgBox(QStringLiteral("口令長度應小于等于10!"), 4 + 32);
-        return false;
+        return 0;
     }
     if (!Option1[0]->isChecked() && !Option1[1]->isChecked()) {
         ui::MsgBox(QStringLiteral("請選擇權限!"), 48);
-        return false;
+        return 0;
     }
-    rank = Option1[0]->isChecked() ? Maintainer : Ordinary;
-    return true;
+    return Option1[0]->isChecked() ? Maintainer : Ordinary;
 }
 
-void Frmuser::store(int rank)
+void Frmuser::store(jet::Recordset& rs, const QString& name, int rank)
 {
-    rs.SetField(NameColumn, name());
-    rs.SetField(PasswordColumn, Tpasswd->text());
-    rs.SetField(RankColumn, rank);
+    rs.SetField(nameColumn, name);
+    rs.SetField(passwordColumn, Tpasswd->text());
+    rs.SetField(rankColumn, rank);
     rs.Update();
 }
 
 void Frmuser::Cmdadd_Click()
 {
-    int rank = 0;
-    if (!checked(rank))
+    const int rank = checkedRank();
+    if (!rank)
         return;
-    if (find()) {
-        ui::MsgBox(QStringLiteral("用戶已存在,不能添加!"), 48);
+    const QString name = Cuser->currentText().trimmed();
+    try {
+        jet::Recordset rs = findOperator(name);
+        if (!rs.NoMatch()) {
+            ui::MsgBox(QStringLiteral("用戶已存在,不能添加!"), 48);
+            return;
+        }
+        rs.AddNew();
+        store(rs, name, rank);
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
         return;
     }
-    rs.AddNew();
-    store(rank);
-    Cuser->addItem(Cuser->currentText());
+    Cuser->addItem(name);
     ui::MsgBox(QStringLiteral("恭喜！添加成功！"));
 }
 
-void Frmuser::Cmdchg_Click()
+jet::Recordset Frmuser::confirmedOperator(const QString& name, const QString& question)
 {
-    int rank = 0;
-    if (!checked(rank))
-        return;
-    if (!find()) {
+    jet::Recordset rs = findOperator(name);
+    if (rs.NoMatch()) {
         ui::MsgBox(QStringLiteral("無此用戶"), 48);
+        return {};
+    }
+    if (ui::MsgBox(question, 4 + 32) != ui::vbYes)
+        return {};
+    return rs;
+}
+
+void Frmuser::Cmdchange_Click()
+{
+    const int rank = checkedRank();
+    if (!rank)
+        return;
+    const QString name = Cuser->currentText().trimmed();
+    try {
+        jet::Recordset rs = confirmedOperator(name, QStringLiteral("确信要修改嗎?"));
+        if (!rs.isOpen())
+            return;
+        rs.Edit();
+        store(rs, name, rank);
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
         return;
     }
-    if (ui::MsgBox(QStringLiteral("确信要修改嗎?"), 4 + 32) != ui::vbYes)
-        return;
-    rs.Edit();
-    store(rank);
     ui::MsgBox(QStringLiteral("修改完畢"), 48);
 }
 
-void Frmuser::Cmddel_Click()
+void Frmuser::Cmddelete_Click()
 {
-    if (name().isEmpty()) {
+    const QString name = Cuser->currentText().trimmed();
+    if (name.isEmpty()) {
         ui::MsgBox(QStringLiteral("請輸入用戶名!"), 48);
         return;
     }
-    if (!find()) {
-        ui::MsgBox(QStringLiteral("無此用戶"), 48);
+    try {
+        jet::Recordset rs = confirmedOperator(name, QStringLiteral("确信要刪除嗎?"));
+        if (!rs.isOpen())
+            return;
+        rs.Delete();
+        fillList();
+    } catch (const jet::DbError& e) {
+        reportDbFailure(e);
         return;
     }
-    if (ui::MsgBox(QStringLiteral("确信要刪除嗎?"), 4 + 32) != ui::vbYes)
-        return;
-    rs.Delete();
-    fillList();
     Tpasswd->clear();
     ui::MsgBox(QStringLiteral("此用戶已被刪除"), 48);
-}
-
-void Frmuser::Cmdexit_Click()
-{
-    rs.Close();
-    close();
 }

@@ -1,6 +1,4 @@
 #pragma once
-#include "recordset.h"
-
 #include <QWidget>
 #include <array>
 
@@ -11,45 +9,49 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace jet {
+class Recordset;
+}
+
 // The older operator editor: a name, a password and one of two ranks per
-// operator, on a table layout with columns 用戶名, 口令 and 權限. The menu
-// opens the operators window instead; this one stays for files of that layout.
+// operator, in columns 用戶名, 口令 and 權限 of table user. Nothing opens it;
+// the live operator editor is FrmRigS.
 class Frmuser : public QWidget {
     Q_OBJECT
 public:
     explicit Frmuser(QWidget* parent = nullptr);
 
-    // Opens the operator table; false, after saying why, when the table
-    // lacks the columns this window works on.
+    // False (after saying why) when table user lacks the window's columns.
     bool Form_Load();
 
     void Cmdadd_Click();
-    void Cmdchg_Click();
-    void Cmddel_Click();
-    void Cmdexit_Click();
+    void Cmdchange_Click();
+    void Cmddelete_Click();
 
     QLabel* Label1;
     QComboBox* Cuser;
     QLabel* Label2;
     QLineEdit* Tpasswd;
     QGroupBox* Frame1;
-    std::array<QRadioButton*, 2> Option1;  // 0 系統維護員 (rank 1), 1 一般用戶 (rank 3)
+    std::array<QRadioButton*, 2> Option1;  // 0 系統維護員, 1 一般用戶
     QPushButton* Cmdadd;
-    QPushButton* Cmdchg;
-    QPushButton* Cmddel;
+    QPushButton* Cmdchange;
+    QPushButton* Cmddelete;
     QPushButton* Cmdexit;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QString name() const;
-    void fillList();
-    void lookUp();
     void Cuser_Change();
-    bool find();
-    bool checked(int& rank);
-    void store(int rank);
-
-    jet::Recordset rs;
+    void Cuser_Click();
+    void showOperator(const QString& name);
+    void fillList();
+    // The checks adding and modifying share; the rank, or 0 to stop.
+    int checkedRank();
+    // The operator's row once the question is answered Yes; a closed
+    // recordset when there is no such operator or the answer is No.
+    jet::Recordset confirmedOperator(const QString& name, const QString& question);
+    // The row being added or edited takes the name, the password as typed and the rank.
+    void store(jet::Recordset& rs, const QString& name, int rank);
 };
