@@ -3,15 +3,19 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
-#include "Frmspecial.h"
-#include "frmabout.h"
-#include "frmcdt.h"
-#include "frmdoors.h"
-#include "frmsys.h"
 #include "form3.h"
+#include "frmabout.h"
+#include "frmbm.h"
+#include "frmcdt.h"
+#include "frmdec.h"
+#include "frmdoors.h"
 #include "frmfkj.h"
+#include "frmfkzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
+#include "Frmspecial.h"
+#include "frmsys.h"
+#include "frmxg.h"
 
 namespace {
 
@@ -57,11 +61,15 @@ void installMenuWindows()
         {6, Shown::Modal, make<Frmspecial>},
         {8, Shown::Modal, make<Frmdoors>},
         {9, Shown::Modal, make<frmsys>},
-        {12, Shown::Modal, make<frmabout>},
-        {26, Shown::Modal, make<FrmCDT>},
         {10, Shown::Modal, make<FrmRigS>},
+        {12, Shown::Modal, make<frmabout>},
+        {15, Shown::Modeless, make<Frmbm>},
         {16, Shown::Modal, make<Form3>},
+        {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
+        {25, Shown::Modal, make<FrmFKZL>},
+        {26, Shown::Modal, make<FrmCDT>},
+        {31, Shown::Modal, make<FrmDec>},
     });
 }

@@ -1,0 +1,167 @@
+#include "issuedcards.h"
+
+#include "recordset.h"
+#include "sqlvalue.h"
+
+namespace cardstore {
+
+namespace {
+
+bool isNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+QDate dateOf(const QVariant& v)
+{
+    if (isNull(v))
+        return {};
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().date();
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate();
+    const QVariant parsed = jet::parseDateTime(v.toString());
+    return parsed.typeId() == QMetaType::QDateTime ? parsed.toDateTime().date() : parsed.toDate();
+}
+
+QTime timeOf(const QVariant& v)
+{
+    if (isNull(v))
+        return {};
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().time();
+    if (v.typeId() == QMetaType::QTime)
+        return v.toTime();
+    const QVariant parsed = jet::parseDateTime(v.toString());
+    return parsed.typeId() == QMetaType::QDateTime ? parsed.toDateTime().time() : parsed.toTime();
+}
+
+QString where(int address, const QString& card)
+{
+    return QStringLiteral(" where 卡號=") + sql::text(card) + QStringLiteral(" and 地址=") + sql::number(qint64(address));
+}
+
+bool hasRows(jet::Database& db, const QString& select)
+{
+    jet::Recordset rs = db.OpenRecordset(select, jet::dbOpenSnapshot);
+    const bool found = !rs.Eof();
+    rs.Close();
+    return found;
+}
+
+}  // namespace
+
+bool dateWindowStored(const QVariant& start, const QVariant& end) { return !isNull(start) && !isNull(end); }
+
+bool weekdayWindowStored(const QVariant& start, const QVariant& end)
+{
+    return !isNull(start) && !isNull(end) && (start.toInt() != 0 || end.toInt() != 0);
+}
+
+bool timeWindowStored(const QVariant& start, const QVariant& end)
+{
+    if (isNull(start) || isNull(end))
+        return false;
+    const QTime midnight(0, 0);
+    return timeOf(start) != midnight || timeOf(end) != midnight;
+}
+
+int passModeStored(const QVariant& value)
+{
+    if (isNull(value))
+        return -1;
+    bool ok = false;
+    const int mode = value.toInt(&ok);
+    return ok && mode >= 0 && mode <= 3 ? mode : -1;
+}
+
+IssuedCard fromRow(const jet::Recordset& row)
+{
+    IssuedCard c;
+    c.address = row.Field(QStringLiteral("地址")).toInt();
+    c.card = row.Field(QStringLiteral("卡號")).toString().trimmed();
+    c.physical = row.Field(QStringLiteral("物理卡號")).toString().trimmed();
+    c.lock1Mode = passModeStored(row.Field(QStringLiteral("ctrl_state1")));
+    c.lock2Mode = passModeStored(row.Field(QStringLiteral("ctrl_state2")));
+    const QVariant sd = row.Field(QStringLiteral("開始日期")), ed = row.Field(QStringLiteral("截止日期"));
+    if (dateWindowStored(sd, ed)) {
+        c.startDate = dateOf(sd);
+        c.endDate = dateOf(ed);
+    }
+    const QVariant sw = row.Field(QStringLiteral("開始星期")), ew = row.Field(QStringLiteral("截止星期"));
+    if (weekdayWindowStored(sw, ew)) {
+        c.startWeekday = sw.toInt();
+        c.endWeekday = ew.toInt();
+    }
+    const QVariant st = row.Field(QStringLiteral("開始時間")), et = row.Field(QStringLiteral("截止時間"));
+    if (timeWindowStored(st, et)) {
+        c.startTime = timeOf(st);
+        c.endTime = timeOf(et);
+    }
+    return c;
+}
+
+bool isIssuedAt(jet::Database& db, int address, const QString& card)
+{
+    return hasRows(db, QStringLiteral("select * from faka") + where(address, card));
+}
+
+bool isIssued(jet::Database& db, const QString& card)
+{
+    return hasRows(db, QStringLiteral("select * from faka where 卡號=") + sql::text(card));
+}
+
+void insertIssued(jet::Database& db, const IssuedCard& c)
+{
+    db.Execute(QStringLiteral("insert into faka(地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values(")
+               + sql::text(QString::number(c.address)) + ',' + sql::text(c.card) + ',' + sql::text(c.physical) + ','
+               + sql::number(qint64(c.lock1Mode)) + ',' + sql::number(qint64(c.lock2Mode)) + ')');
+    if (c.hasDateWindow())
+        db.Execute(QStringLiteral("update faka set 開始日期=") + sql::date(c.startDate) + QStringLiteral(",截止日期=")
+                   + sql::date(c.endDate) + where(c.address, c.card));
+    if (c.hasWeekdayWindow())
+        db.Execute(QStringLiteral("update faka set 開始星期=") + sql::number(qint64(c.startWeekday))
+                   + QStringLiteral(",截止星期=") + sql::number(qint64(c.endWeekday)) + where(c.address, c.card));
+    if (c.hasTimeWindow())
+        db.Execute(QStringLiteral("update faka set 開始時間=") + sql::time(c.startTime) + QStringLiteral(",截止時間=")
+                   + sql::time(c.endTime) + where(c.address, c.card));
+}
+
+QString archivedColumns()
+{
+    return QStringLiteral("地址,卡號,開始日期,截止日期,開始星期,截止星期,開始時間,截止時間,物理卡號,姓名,部門,ctrl_state1,ctrl_state2");
+}
+
+void archive(jet::Database& db, const jet::Recordset& r)
+{
+    jet::Recordset history = db.OpenRecordset(QStringLiteral("dfaka"), jet::dbOpenTable);
+    history.AddNew();
+    history.SetField(QStringLiteral("地址"), r.Field(QStringLiteral("地址")));
+    history.SetField(QStringLiteral("卡號"), r.Field(QStringLiteral("卡號")));
+    for (const char* column : {"開始日期", "截止日期", "開始星期", "截止星期", "開始時間", "截止時間", "物理卡號",
+                               "ctrl_state1", "ctrl_state2"}) {
+        const QVariant v = r.Field(QString::fromUtf8(column));
+        if (!isNull(v))
+            history.SetField(QString::fromUtf8(column), v);
+    }
+    for (const char* column : {"姓名", "部門"}) {
+        const QVariant v = r.Field(QString::fromUtf8(column));
+        if (!isNull(v) && !v.toString().isEmpty())
+            history.SetField(QString::fromUtf8(column), v);
+    }
+    history.SetField(QStringLiteral("日期"), QDate::currentDate());
+    history.Update();
+    history.Close();
+}
+
+void archiveAndRemove(jet::Database& db, int address, const QString& card)
+{
+    jet::Recordset source = db.OpenRecordset(QStringLiteral(" select ") + archivedColumns()
+                                             + QStringLiteral(" from fakapl where 地址=") + sql::number(qint64(address))
+                                             + QStringLiteral(" and 卡號=") + sql::text(card),
+                                             jet::dbOpenDynaset);
+    if (!source.Eof())
+        archive(db, source);
+    source.Close();
+    db.Execute(QStringLiteral("delete * from faka where 地址=") + sql::number(qint64(address))
+               + QStringLiteral(" and 卡號=") + sql::text(card));
+}
+
+}  // namespace cardstore

@@ -1,0 +1,68 @@
+#pragma once
+#include "database.h"
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+namespace jet {
+class Recordset;
+}
+
+// The issued-card store: table faka is the database's copy of the card list
+// inside each controller, one row per card per address. Every writer here is
+// called only after the controller acknowledged the exchange, so a row never
+// stands for a card the controller doesn't hold.
+namespace cardstore {
+
+// One card at one controller, with the windows as the controller got them.
+// A window that is absent reads as null dates, weekdays 0 and null times.
+struct IssuedCard {
+    int address = 0;
+    QString card;        // 卡號, six digits
+    QString physical;    // 物理卡號
+    int lock1Mode = 0;   // PassMode 0..3, -1 when the stored value is none of them
+    int lock2Mode = 0;
+    QDate startDate, endDate;
+    int startWeekday = 0, endWeekday = 0;  // WindowWeekday 1..7
+    QTime startTime, endTime;
+
+    bool hasDateWindow() const { return startDate.isValid() && endDate.isValid(); }
+    bool hasWeekdayWindow() const { return startWeekday != 0 || endWeekday != 0; }
+    bool hasTimeWindow() const { return startTime.isValid() && endTime.isValid(); }
+};
+
+// What the stored columns mean to a reader: a date window is there when its
+// dates are not Null; a weekday window when neither day is Null and not both
+// are 0; a time window when neither time is Null and not both are 00:00.
+bool dateWindowStored(const QVariant& start, const QVariant& end);
+bool weekdayWindowStored(const QVariant& start, const QVariant& end);
+bool timeWindowStored(const QVariant& start, const QVariant& end);
+// A stored pass mode, or -1 for Null or a value outside 0..3.
+int passModeStored(const QVariant& value);
+
+// The card of the current row of a faka or fakapl recordset, windows read
+// by the rules above.
+IssuedCard fromRow(const jet::Recordset& row);
+
+// Whether the card has a row at this address; whether it has one anywhere.
+bool isIssuedAt(jet::Database& db, int address, const QString& card);
+bool isIssued(jet::Database& db, const QString& card);
+
+// Writes the row of a card the controller acknowledged: the insert, then each
+// window that is switched on.
+void insertIssued(jet::Database& db, const IssuedCard& card);
+
+// The card the controller at the address has just given up: its fakapl row
+// goes into the returned-card history dated today (none when the card has no
+// holder), then its faka row goes.
+void archiveAndRemove(jet::Database& db, int address, const QString& card);
+
+// One returned-card history row, dated today, from the current row of a
+// fakapl recordset that selects the columns the history keeps.
+void archive(jet::Database& db, const jet::Recordset& fakaplRow);
+
+// The fakapl columns the history keeps, as a select list.
+QString archivedColumns();
+
+}  // namespace cardstore

@@ -1,0 +1,193 @@
+#include "frmfkzl.h"
+
+#include "app.h"
+#include "dbguard.h"
+#include "exchanges.h"
+#include "issuedcards.h"
+#include "msgbox.h"
+#include "recordset.h"
+#include "sqlvalue.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+FrmFKZL::FrmFKZL(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmFKZL"));
+    setWindowTitle(QStringLiteral("發卡信息重整"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    Label1 = new QLabel(QStringLiteral("提示：此項操作將重新清理門禁控制器，使得控制器\n的開門名單与發卡庫相符。"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("請選擇地址:"), this);
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Label3 = new QLabel(QStringLiteral("已發卡數："), this);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    PrgBar = new QProgressBar(this);
+    PrgBar->setObjectName(QStringLiteral("PrgBar"));
+    PrgBar->setVisible(false);
+    Command1 = new QPushButton(QStringLiteral("開始"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QStringLiteral("退出"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Label1, 0, 0, 1, 4);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(Combo1, 1, 1);
+    grid->addWidget(Label3, 1, 2);
+    grid->addWidget(Text1, 1, 3);
+    grid->addWidget(PrgBar, 2, 0, 1, 4);
+    grid->addWidget(Command1, 3, 2);
+    grid->addWidget(Command2, 3, 3);
+
+    connect(Command1, &QPushButton::clicked, this, &FrmFKZL::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    Form_Load();
+}
+
+void FrmFKZL::Form_Load()
+{
+    MSComm1 = new serial::SerialPort(this);
+    try {
+        controller::configurePort(*MSComm1);
+    } catch (const serial::PortError&) {
+        // Refused settings: the port won't open, which the rebuild reports.
+    }
+    try {
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"));
+        for (; !rs.Eof(); rs.MoveNext()) {
+            Combo1->addItem(rs.Field(0).toString());
+            addresses << rs.Field(0).toInt();
+        }
+    } catch (const jet::DbError& e) {
+        cards::reportDbError(e);
+    }
+    Combo1->setCurrentIndex(-1);
+    counter = 0;
+}
+
+void FrmFKZL::closeEvent(QCloseEvent* event)
+{
+    // Not in the middle of an exchange: the controller's list would be left
+    // half rebuilt without the operator knowing.
+    if (running)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+// Escape as well: the window is not taken away from under a waiting exchange.
+void FrmFKZL::reject()
+{
+    if (!running)
+        QDialog::reject();
+}
+
+void FrmFKZL::Command1_Click()
+{
+    if (running)
+        return;
+    if (Combo1->currentIndex() < 0 || Combo1->currentText().trimmed().isEmpty()) {
+        ui::MsgBox(QStringLiteral("請先選擇地址!"), 0);
+        Combo1->setFocus();
+        return;
+    }
+    running = true;
+    rebuild();
+    running = false;
+}
+
+void FrmFKZL::rebuild()
+{
+    const int a = addresses.value(Combo1->currentIndex());
+    if (!clearCardList(a))
+        return;
+
+    QList<cardstore::IssuedCard> issued;
+    try {
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
+                                                  + sql::number(qint64(a)) + QStringLiteral(" order by 卡號"));
+        for (; !rs.Eof(); rs.MoveNext())
+            issued << cardstore::fromRow(rs);
+    } catch (const jet::DbError& e) {
+        cards::reportDbError(e);
+        return;
+    }
+    if (issued.isEmpty()) {
+        ui::MsgBox(QStringLiteral("沒有發卡信息！"), 0);
+        Command2->setFocus();
+        return;
+    }
+
+    PrgBar->setVisible(true);
+    PrgBar->setMaximum(int(issued.size()) * 100);
+    PrgBar->setValue(0);
+    counter = 0;
+    for (const cardstore::IssuedCard& card : issued) {
+        while (!download(card)) {
+            if (ui::MsgBox(QStringLiteral("   通信故障!"), 5, QStringLiteral("出錯")) != ui::vbRetry)
+                return;
+        }
+        PrgBar->setValue(PrgBar->value() + 100);
+        ++counter;
+        Text1->setText(QString::number(counter));
+        QApplication::processEvents();
+    }
+    if (counter == issued.size()) {
+        ui::MsgBox(QStringLiteral("重整成功！"), 0);
+        counter = 0;
+    } else {
+        ui::MsgBox(QStringLiteral("通訊失敗!"), 0);
+    }
+    PrgBar->setValue(PrgBar->maximum());
+    PrgBar->setVisible(false);
+    Command2->setFocus();
+}
+
+// The list erasure: 3 seconds for the echo. Every way it can fail is told,
+// and the port is closed, so the next try starts on a clean line.
+bool FrmFKZL::clearCardList(int address)
+{
+    const controller::Outcome outcome = controller::ClearCardList(*MSComm1, address, controller::rebuildClear);
+    switch (outcome) {
+    case controller::Outcome::Ok: return true;
+    case controller::Outcome::PortFailed: ui::MsgBox(QStringLiteral("串口通信端口沒有打開"), 48); break;
+    case controller::Outcome::NoReply: ui::MsgBox(QStringLiteral("通信故障！"), 0); break;
+    case controller::Outcome::WrongReply:
+    case controller::Outcome::Refused: ui::MsgBox(QStringLiteral("控制器應答出錯，名單沒有清除！"), 48); break;
+    }
+    MSComm1->setInBufferCount(0);
+    MSComm1->setPortOpen(false);
+    return false;
+}
+
+bool FrmFKZL::download(const cardstore::IssuedCard& card)
+{
+    frames::CardEntry entry;
+    entry.address = card.address;
+    entry.physical = card.physical;
+    entry.card = card.card;
+    if (card.hasDateWindow()) {
+        entry.startDate = card.startDate;
+        entry.endDate = card.endDate;
+    }
+    entry.startWeekday = card.startWeekday;
+    entry.endWeekday = card.endWeekday;
+    if (card.hasTimeWindow()) {
+        entry.startTime = card.startTime;
+        entry.endTime = card.endTime;
+    }
+    entry.passMode1 = card.lock1Mode;
+    entry.passMode2 = card.lock2Mode;
+    return controller::addtodoor(*MSComm1, entry, controller::rebuildAdd);
+}

@@ -1,0 +1,231 @@
+#include "frmxg.h"
+
+#include "app.h"
+#include "boundgrid.h"
+#include "dbguard.h"
+#include "named.h"
+#include "layout.h"
+#include "photobox.h"
+#include "programfolder.h"
+#include "recordset.h"
+
+#include <QAction>
+#include <QResizeEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QToolBar>
+
+namespace {
+
+using cards::named;
+
+QComboBox* sexBox(QWidget* parent, const char* name, const QString& shown)
+{
+    auto* box = named(new QComboBox(parent), name);
+    box->setEditable(true);
+    box->addItems({QStringLiteral("男"), QStringLiteral("女")});
+    box->setCurrentText(shown);
+    return box;
+}
+
+}  // namespace
+
+Frmxg::Frmxg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Frmxg"));
+    setWindowTitle(QStringLiteral("人員信息"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    Form_Load();
+}
+
+// Controls stand at fixed places, as the window was drawn; the layout
+// rescaling moves them in proportion when the window is resized.
+void Frmxg::buildControls()
+{
+    resize(900, 640);
+    int labels = 0;
+    const auto label = [&labels](QWidget* parent, const char* text, int x, int y, int w = 80) {
+        auto* l = new QLabel(QString::fromUtf8(text), parent);
+        l->setObjectName(QStringLiteral("Label%1").arg(++labels));
+        l->setGeometry(x, y, w, 24);
+        return l;
+    };
+
+    Toolbar1 = named(new QToolBar(this), "Toolbar1");
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    Toolbar1->setGeometry(8, 8, 420, 40);
+    const QString captions[] = {QStringLiteral("添加"), QStringLiteral("修改"), QStringLiteral("刪除"),
+                                QStringLiteral("查詢"), QStringLiteral("打印"), QStringLiteral("退出")};
+    for (int i = 0; i < 6; ++i) {
+        QAction* button = Toolbar1->addAction(captions[i]);
+        button->setObjectName(QStringLiteral("Button%1").arg(i + 1));
+        connect(button, &QAction::triggered, this, [this, i] { Toolbar1_ButtonClick(i + 1); });
+    }
+
+    Frame3 = named(new QGroupBox(QStringLiteral("查詢打印"), this), "Frame3");
+    Frame3->setGeometry(440, 2, 452, 52);
+    Option1 = named(new QRadioButton(QStringLiteral("全部"), Frame3), "Option1");
+    Option1->setGeometry(10, 22, 60, 24);
+    Option2 = named(new QRadioButton(QStringLiteral("卡號範圍"), Frame3), "Option2");
+    Option2->setGeometry(72, 22, 90, 24);
+    Ckh1 = named(new QComboBox(Frame3), "Ckh1");
+    Ckh1->setGeometry(166, 22, 120, 24);
+    label(Frame3, "－", 292, 22, 16);
+    Ckh2 = named(new QComboBox(Frame3), "Ckh2");
+    Ckh2->setGeometry(312, 22, 120, 24);
+    for (QComboBox* c : {Ckh1, Ckh2}) {
+        c->setEditable(true);
+        c->installEventFilter(this);
+        c->lineEdit()->installEventFilter(this);
+    }
+
+    Frame1 = named(new QGroupBox(QStringLiteral("業主信息"), this), "Frame1");
+    Frame1->setGeometry(8, 58, 884, 206);
+    Tkh = named(new QLineEdit(Frame1), "Tkh");
+    Tkh->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,6}")), Tkh));
+    Tkh->installEventFilter(this);
+    Tfh = named(new QLineEdit(Frame1), "Tfh");
+    Txm = named(new QLineEdit(Frame1), "Txm");
+    Csex = sexBox(Frame1, "Csex", QStringLiteral("男"));
+    DTPicker2 = named(new QDateEdit(Frame1), "DTPicker2");
+    DTPicker2->setCalendarPopup(true);
+    DTPicker2->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    // The earliest date stands for a birthday that isn't known: it shows
+    // empty and is stored as no date.
+    DTPicker2->setMinimumDate(QDate(1900, 1, 1));
+    DTPicker2->setSpecialValueText(QStringLiteral(" "));
+    DTPicker2->setDate(DTPicker2->minimumDate());
+    Tma = named(new QLineEdit(Frame1), "Tma");
+    Ttel = named(new QLineEdit(Frame1), "Ttel");
+    Tzw = named(new QLineEdit(Frame1), "Tzw");
+    Tfcz = named(new QLineEdit(Frame1), "Tfcz");
+    Tid = named(new QLineEdit(Frame1), "Tid");
+    Tnation = named(new QLineEdit(Frame1), "Tnation");
+    Cbm = named(new QComboBox(Frame1), "Cbm");
+    Cbm->setEditable(true);
+    Thukou = named(new QLineEdit(Frame1), "Thukou");
+    Tcompany = named(new QLineEdit(Frame1), "Tcompany");
+    const std::pair<const char*, QWidget*> ownerRows[] = {
+        {"卡    號：", Tkh},       {"房     號：", Tfh},  {"業主姓名：", Txm},  {"性別：", Csex},
+        {"出生年月：", DTPicker2}, {"婚姻狀況：", Tma},  {"聯系電話：", Ttel}, {"職務：", Tzw},
+        {"房產證號：", Tfcz},      {"身份證號：", Tid},  {"民族：", Tnation},  {"大廈：", Cbm},
+        {"戶口所在地：", Thukou},  {"工作單位：", Tcompany},
+    };
+    for (int i = 0; i < int(std::size(ownerRows)); ++i) {
+        const int x = 10 + (i % 3) * 250, y = 22 + (i / 3) * 34;
+        label(Frame1, ownerRows[i].first, x, y, 84);
+        ownerRows[i].second->setGeometry(x + 86, y, 150, 24);
+    }
+    Picture1 = named(new photo::PhotoBox(Frame1), "Picture1");
+    Picture1->setGeometry(770, 20, 100, 130);
+    Picture1->setFrameShape(QFrame::Box);
+    Command5 = named(new QPushButton(QStringLiteral("取照片"), Frame1), "Command5");
+    Command5->setGeometry(770, 160, 100, 28);
+
+    Frame2 = named(new QGroupBox(QStringLiteral("家庭主要成員"), this), "Frame2");
+    Frame2->setGeometry(8, 268, 884, 118);
+    Tspouse = named(new QLineEdit(Frame2), "Tspouse");
+    Cssex = sexBox(Frame2, "Cssex", QStringLiteral("女"));
+    Tshukou = named(new QLineEdit(Frame2), "Tshukou");
+    Tscompany = named(new QLineEdit(Frame2), "Tscompany");
+    Tchild1 = named(new QLineEdit(Frame2), "Tchild1");
+    Tchild2 = named(new QLineEdit(Frame2), "Tchild2");
+    Tchild3 = named(new QLineEdit(Frame2), "Tchild3");
+    Tother = named(new QLineEdit(Frame2), "Tother");
+    label(Frame2, "配偶：", 10, 22, 50);
+    label(Frame2, "姓名", 62, 22, 36);
+    Tspouse->setGeometry(100, 22, 130, 24);
+    label(Frame2, "性別", 240, 22, 36);
+    Cssex->setGeometry(278, 22, 60, 24);
+    label(Frame2, "戶口所在地", 350, 22, 80);
+    Tshukou->setGeometry(432, 22, 160, 24);
+    label(Frame2, "工作單位", 604, 22, 64);
+    Tscompany->setGeometry(670, 22, 200, 24);
+    label(Frame2, "小孩：", 10, 54, 50);
+    int x = 62;
+    for (QLineEdit* child : {Tchild1, Tchild2, Tchild3}) {
+        label(Frame2, "姓名", x, 54, 36);
+        child->setGeometry(x + 38, 54, 150, 24);
+        x += 200;
+    }
+    label(Frame2, "其他成員", 10, 86, 88);
+    Tother->setGeometry(100, 86, 770, 24);
+
+    boxes = {{"姓名", Txm},           {"職務", Tzw},         {"部門", Cbm},           {"身份證號", Tid},
+             {"rmno", Tfh},           {"sex", Csex},         {"birthday", DTPicker2}, {"marriage", Tma},
+             {"tel", Ttel},           {"hukou", Thukou},     {"company", Tcompany},   {"fcz", Tfcz},
+             {"nation", Tnation},     {"spouse", Tspouse},   {"ssex", Cssex},         {"shukou", Tshukou},
+             {"scompany", Tscompany}, {"child1", Tchild1},   {"child2", Tchild2},     {"child3", Tchild3},
+             {"others", Tother}};
+
+    DBGrid1 = named(new grid::BoundGrid(this), "DBGrid1");
+    DBGrid1->setGeometry(8, 392, 884, 240);
+    QList<grid::Column> columns;
+    const std::pair<const char*, const char*> shown[] = {
+        {"卡號", "卡號"},         {"業主姓名", "姓名"},     {"房號", "rmno"},       {"性別", "sex"},
+        {"出生年月", "birthday"}, {"民族", "nation"},      {"婚姻狀況", "marriage"}, {"聯係電話", "tel"},
+        {"職務", "職務"},         {"戶口所在地", "hukou"},  {"工作單位", "company"}, {"房產証號", "fcz"},
+        {"身份證號", "身份證號"}, {"配偶姓名", "spouse"},   {"配偶戶口", "shukou"},  {"配偶工作單位", "scompany"},
+        {"小孩姓名", "child1"},   {"小孩姓名", "child2"},   {"小孩姓名", "child3"},  {"大廈", "部門"},
+    };
+    for (const auto& [caption, field] : shown)
+        columns.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
+    DBGrid1->setColumns(columns);
+    connect(DBGrid1, &grid::BoundGrid::currentRowChanged, this, &Frmxg::DBGrid1_RowColChange);
+
+    connect(Command5, &QPushButton::clicked, this, &Frmxg::Command5_Click);
+    connect(Option1, &QRadioButton::clicked, this, &Frmxg::Option1_Click);
+}
+
+void Frmxg::Form_Load()
+{
+    clearBoxes();
+    try {
+        jet::Recordset cards = app::db.OpenRecordset(QStringLiteral("select distinct 卡號 from people"));
+        for (; !cards.Eof(); cards.MoveNext()) {
+            const QString card = cards.Field(0).toString();
+            Ckh1->addItem(card);
+            Ckh2->addItem(card);
+        }
+        Ckh1->setCurrentIndex(-1);
+        Ckh2->setCurrentIndex(-1);
+        jet::Recordset departments = app::db.OpenRecordset(QStringLiteral("department"));
+        for (; !departments.Eof(); departments.MoveNext())
+            Cbm->addItem(departments.Field(QStringLiteral("部門")).toString());
+        Cbm->setCurrentIndex(-1);
+        Cbm->setEditText(QString());
+        peopleRs = app::db.OpenRecordset(QStringLiteral("people"), jet::dbOpenTable);
+        peopleRs.SetIndex(QStringLiteral("primarykey"));
+        fakaRs = app::db.OpenRecordset(QStringLiteral("faka"), jet::dbOpenTable);
+        fakaRs.SetIndex(QStringLiteral("kh"));
+    } catch (const jet::DbError& e) {
+        cards::reportDbError(e);
+    }
+    query = QStringLiteral("select * from people");
+    DBGrid1->setDatabaseName(platform::programFile(QStringLiteral("kestrom.mdb")));
+    DBGrid1->setRecordSource(query);
+    Data2_Refresh();
+    SaveLayout(*this);
+}
+
+void Frmxg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    ApplyLayout(*this);
+}
+
+void Frmxg::clearBoxes()
+{
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+        if (box->parent() == Frame1 || box->parent() == Frame2)
+            box->clear();
+    }
+    Cbm->setEditText(QString());
+}

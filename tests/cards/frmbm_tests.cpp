@@ -1,0 +1,197 @@
+// Departments: the register, renames carried into people, and deletion with
+// the people's issued cards going into the returned-card history.
+#include "app.h"
+#include "frmbm.h"
+#include "cardfixture.h"
+#include "simulator.h"
+#include "sqlvalue.h"
+#include "testsupport.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+
+using testsupport::ProgramFolderTest;
+
+namespace {
+
+class Departments : public ProgramFolderTest {
+protected:
+    void SetUp() override
+    {
+        ProgramFolderTest::SetUp();
+        openSharedDb();
+        for (const char* name : {"東座", "O'Hara Court", "西座"})
+            app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(QString(name).replace("'", "''")));
+        window = new Frmbm();
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        ProgramFolderTest::TearDown();
+    }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < window->List1->count(); ++i)
+            names << window->List1->item(i)->text();
+        return names;
+    }
+    void select(const QString& name)
+    {
+        const auto found = window->List1->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        window->List1->setCurrentItem(found[0]);
+    }
+    void person(const char* card, const QString& name, const QString& department)
+    {
+        app::db.Execute(QStringLiteral("insert into people (卡號,姓名,部門) values ('%1',%2,%3)")
+                            .arg(card, sql::text(name), sql::text(department)));
+    }
+    void issue(int address, const char* card) { cardstore::insertIssued(app::db, testCard(address, card)); }
+
+    QPointer<Frmbm> window;
+};
+
+TEST_F(Departments, AddTrimsAndRefusesEmptyAndDuplicateNames)
+{
+    window->Tbm->setText("  北座  ");
+    window->Cmdadd_Click();
+    EXPECT_EQ(count("department", "部門='北座'"), 1);
+    EXPECT_TRUE(listed().contains("北座"));
+    EXPECT_EQ(window->Tbm->text(), "  北座  ");
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    for (const char* again : {"北座", " 北座 ", "o'hara court"}) {
+        SCOPED_TRACE(again);
+        window->Tbm->setText(again);
+        window->Cmdadd_Click();
+        EXPECT_EQ(dialogs.last(), "該部門已存在");
+        EXPECT_EQ(dialogs.messages.back().style, 0);
+    }
+    window->Tbm->setText("   ");
+    window->Cmdadd_Click();
+    EXPECT_EQ(dialogs.last(), "請輸入部門");
+    EXPECT_EQ(dialogs.messages.back().style, 48);
+    EXPECT_EQ(count("department"), 4);
+}
+
+TEST_F(Departments, ListIsInNameOrderWithNothingSelected)
+{
+    EXPECT_EQ(listed(), QStringList({"O'Hara Court", "東座", "西座"}));
+    EXPECT_EQ(window->List1->selectedItems().size(), 0);
+    window->List1->setCurrentRow(1);
+    emit window->List1->itemClicked(window->List1->item(1));
+    EXPECT_EQ(window->Tbm->text(), "東座");
+}
+
+TEST_F(Departments, RenameCarriesTheNewNameIntoEveryPerson)
+{
+    person("000001", "甲", "O'Hara Court");
+    person("000002", "乙", "O'Hara Court");
+    person("000003", "丙", "東座");
+    app::db.Execute("insert into dfaka (地址,卡號,部門) values (1,'000001','O''Hara Court')");
+
+    select("O'Hara Court");
+    window->Tbm->setText(" Hara's Tower ");
+    window->Cmdch_Click();
+
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(count("department", "部門='Hara''s Tower'"), 1);
+    EXPECT_EQ(count("department", "部門='O''Hara Court'"), 0);
+    EXPECT_EQ(count("people", "部門='Hara''s Tower'"), 2);
+    EXPECT_EQ(count("people", "部門='東座'"), 1);
+    EXPECT_EQ(count("dfaka", "部門='O''Hara Court'"), 1);  // the history keeps the old name
+    EXPECT_TRUE(listed().contains("Hara's Tower"));
+}
+
+TEST_F(Departments, RenameRefusals)
+{
+    window->Tbm->setText("新名");
+    window->Cmdch_Click();
+    EXPECT_EQ(dialogs.last(), "請選擇要修改的部門");
+
+    select("東座");
+    window->Tbm->setText("東座");
+    window->Cmdch_Click();
+    EXPECT_EQ(dialogs.last(), "該部門已存在");
+
+    window->Tbm->setText("西座");
+    window->Cmdch_Click();
+    EXPECT_EQ(dialogs.last(), "該部門已存在");
+
+    window->Tbm->setText("");
+    window->Cmdch_Click();
+    EXPECT_EQ(dialogs.last(), "請輸入部門");
+    EXPECT_EQ(count("department"), 3);
+}
+
+TEST_F(Departments, DeleteAnsweredNoKeepsThePeople)
+{
+    person("000001", "甲", "東座");
+    issue(1, "000001");
+    select("東座");
+    dialogs.answer(ui::vbNo);
+    window->cmddel_Click();
+
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "是否要同時刪除該部門的所有人員？");
+    EXPECT_EQ(dialogs.messages[0].style, 4);
+    EXPECT_EQ(dialogs.messages[0].title, "提示");
+    EXPECT_EQ(dialogs.messages[1].prompt, "沒有刪除該部門的人員！");
+    EXPECT_EQ(count("department", "部門='東座'"), 0);
+    EXPECT_EQ(count("people", "部門='東座'"), 1);
+    EXPECT_EQ(count("faka"), 1);
+    EXPECT_EQ(count("dfaka"), 0);
+    EXPECT_FALSE(listed().contains("東座"));
+    EXPECT_TRUE(window->Tbm->text().isEmpty());
+}
+
+TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
+{
+    person("000001", "Kay O'Brien", "O'Hara Court");
+    person("000002", "", "O'Hara Court");
+    person("000003", "丙", "東座");
+    person("000004", "丁", "O'Hara Court");  // holds no card
+    ctlsim::Simulator sim(folder(), 3);
+    app::comport = 3;
+    sim.addController(1);
+    sim.addController(2);
+    issue(1, "000001");
+    issue(2, "000001");
+    issue(1, "000002");
+    issue(1, "000003");
+
+    select("O'Hara Court");
+    dialogs.answer(ui::vbYes);
+    window->cmddel_Click();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(count("dfaka"), 3);
+    EXPECT_EQ(count("dfaka", "卡號='000001' and 姓名='Kay O''Brien' and 部門='O''Hara Court'"), 2);
+    EXPECT_EQ(count("dfaka", "卡號='000002' and 姓名 is null"), 1);
+    EXPECT_EQ(count("dfaka", "日期=#" + QDate::currentDate().toString("yyyy-MM-dd") + "#"), 3);
+    EXPECT_EQ(count("faka"), 1);
+    EXPECT_EQ(count("faka", "卡號='000003'"), 1);
+    EXPECT_EQ(count("people"), 1);
+    EXPECT_EQ(count("department", "部門='O''Hara Court'"), 0);
+    EXPECT_EQ(count("department"), 2);
+    EXPECT_TRUE(window->Tbm->text().isEmpty());
+    EXPECT_TRUE(sim.received().empty());  // the controllers keep the cards: a rebuild leaves them out
+}
+
+TEST_F(Departments, DeleteWithoutSelectionOrOfAVanishedName)
+{
+    window->cmddel_Click();
+    EXPECT_EQ(dialogs.last(), "請選擇要刪除的部門");
+
+    select("西座");
+    window->Tbm->setText("x");
+    openDb().Execute("delete * from department where 部門='西座'");
+    window->cmddel_Click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);  // no question for a name no longer registered
+    EXPECT_FALSE(listed().contains("西座"));
+    EXPECT_TRUE(window->Tbm->text().isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// Card-list rebuild against the controller simulator: the list erased, every
+// issued card of the address downloaded again with its windows, and the
+// retry box for a card that gets no echo.
+#include "app.h"
+#include "frmfkzl.h"
+#include "cardfixture.h"
+#include "serialport.h"
+#include "simulator.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <memory>
+
+namespace {
+
+class Rebuild : public LineTest {
+protected:
+    void SetUp() override
+    {
+        LineTest::SetUp();
+        sim->addController(4);
+        for (int a : {4, 9})
+            app::db.Execute(QStringLiteral("insert into doors (地址) values (%1)").arg(a));
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        LineTest::TearDown();
+    }
+    void issue(const cardstore::IssuedCard& c) { cardstore::insertIssued(app::db, c); }
+    void open(int address)
+    {
+        window = new FrmFKZL();
+        window->show();
+        window->Combo1->setCurrentIndex(window->Combo1->findText(QString::number(address)));
+    }
+    bool portOpen() const { return window->findChild<serial::SerialPort*>()->PortOpen(); }
+
+    QPointer<FrmFKZL> window;
+};
+
+TEST_F(Rebuild, ControllerListEndsEqualToTheIssuedCards)
+{
+    cardstore::IssuedCard windowed = testCard(4, "000300", 1, 3);
+    windowed.startDate = QDate(2026, 1, 5);
+    windowed.endDate = QDate(2027, 12, 31);
+    windowed.startWeekday = 1;
+    windowed.endWeekday = 5;
+    windowed.startTime = QTime(8, 30);
+    windowed.endTime = QTime(18, 0);
+    issue(windowed);
+    issue(testCard(4, "000100", 0, 2));
+    issue(testCard(4, "000200"));
+    issue(testCard(9, "000400"));
+    // Stored as "no window": weekdays 0 and 0, times 00:00 to 00:00.
+    app::db.Execute("update faka set 開始時間=#00:00:00#,截止時間=#00:00:00# where 卡號='000200'");
+    sim->edit(4, [](ctlsim::Controller& c) { c.cards["999999"] = ctlsim::Card{"0000999999", 0, 0, {}}; });
+
+    open(4);
+    window->Command1_Click();
+
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"重整成功！"}));
+    EXPECT_EQ(window->Text1->text(), "3");
+    EXPECT_EQ(window->cardCount(), 0);
+    EXPECT_FALSE(window->PrgBar->isVisible());
+    EXPECT_FALSE(portOpen());
+
+    const auto frames = sim->received();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0].toHex(), "04020c");
+    EXPECT_EQ(frames[1].mid(8, 3).toHex(), "000100");  // in card-number order
+    EXPECT_EQ(frames[2].mid(8, 3).toHex(), "000200");
+    EXPECT_EQ(frames[3].mid(8, 3).toHex(), "000300");
+
+    const ctlsim::Controller c = sim->controller(4);
+    ASSERT_EQ(c.cards.size(), 3u);
+    EXPECT_EQ(c.cards.at("000300").physical, "0000000300");
+    EXPECT_EQ(c.cards.at("000300").window.toHex(), "2627217205310818300015");
+    EXPECT_EQ(c.cards.at("000100").passMode2, 2);
+    EXPECT_EQ(c.cards.at("000100").window.toHex(), "0000004000000000000000");
+    EXPECT_EQ(c.cards.at("000200").window.toHex(), "0000000000000000000000");
+}
+
+TEST_F(Rebuild, RetryRepeatsTheCardThatGotNoEcho)
+{
+    issue(testCard(4, "000001"));
+    issue(testCard(4, "000002"));
+    issue(testCard(4, "000003"));
+    sim->scriptNext(0x0A, {});
+    ctlsim::Script silent;
+    silent.silent = true;
+    sim->scriptNext(0x0A, silent);
+    dialogs.answer(ui::vbRetry);
+    open(4);
+    window->Command1_Click();
+
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "   通信故障!");
+    EXPECT_EQ(dialogs.messages[0].style, 5);
+    EXPECT_EQ(dialogs.messages[0].title, "出錯");
+    EXPECT_EQ(dialogs.messages[1].prompt, "重整成功！");
+    EXPECT_EQ(sim->controller(4).cards.size(), 3u);
+    const auto frames = sim->received();
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[2], frames[3]);  // the same card again
+}
+
+TEST_F(Rebuild, CancelEndsTheRunWithTheListPartlyRebuilt)
+{
+    issue(testCard(4, "000001"));
+    issue(testCard(4, "000002"));
+    sim->scriptNext(0x0A, {});
+    ctlsim::Script silent;
+    silent.silent = true;
+    sim->scriptNext(0x0A, silent);
+    dialogs.answer(ui::vbCancel);
+    open(4);
+    window->Command1_Click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"   通信故障!"}));
+    EXPECT_EQ(window->cardCount(), 1);
+    EXPECT_EQ(window->Text1->text(), "1");
+    EXPECT_EQ(sim->received().size(), 3u);
+}
+
+TEST_F(Rebuild, LateErasureEchoIsNoEcho)
+{
+    issue(testCard(4, "000001"));
+    open(4);
+    ctlsim::Script late;
+    late.delayMs = 3500;
+    sim->scriptNext(0x0C, late);
+    window->Command1_Click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"通信故障！"}));
+    EXPECT_FALSE(portOpen());
+    EXPECT_EQ(sim->received().size(), 1u);  // nothing downloaded
+}
+
+// The erasure answered by another address: the operator is told, and the
+// port is closed for the next try.
+TEST_F(Rebuild, WrongErasureEchoIsToldAndClosesThePort)
+{
+    issue(testCard(4, "000001"));
+    open(4);
+    ctlsim::Script wrong;
+    wrong.replyAddress = 5;
+    sim->scriptNext(0x0C, wrong);
+    window->Command1_Click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"控制器應答出錯，名單沒有清除！"}));
+    EXPECT_FALSE(portOpen());
+    EXPECT_EQ(sim->received().size(), 1u);
+}
+
+TEST_F(Rebuild, AddressWithoutCardsStillHasItsListErased)
+{
+    sim->edit(4, [](ctlsim::Controller& c) { c.cards["999999"] = ctlsim::Card{"0000999999", 0, 0, {}}; });
+    open(4);
+    window->Command1_Click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"沒有發卡信息！"}));
+    EXPECT_TRUE(sim->controller(4).cards.empty());
+}
+
+TEST_F(Rebuild, NothingIsSentWithoutAnAddress)
+{
+    window = new FrmFKZL();
+    EXPECT_EQ(window->windowTitle(), "發卡信息重整");
+    EXPECT_EQ(window->Combo1->count(), 2);
+    window->Command1_Click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"請先選擇地址!"}));
+    EXPECT_TRUE(sim->received().empty());
+}
+
+}  // namespace
