@@ -8,10 +8,12 @@
 #include "simulator.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QTest>
 #include <memory>
 
 namespace {
@@ -169,6 +171,19 @@ TEST_F(Rebuild, NothingIsSentWithoutAnAddress)
     EXPECT_EQ(window->Combo1->count(), 2);
     window->Command1_Click();
     EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"請先選擇地址!"}));
+    EXPECT_TRUE(sim->received().empty());
+}
+
+// Enter in the address box is no press of 開始: the controller's list is
+// erased only by the button itself.
+TEST_F(Rebuild, EnterInTheAddressBoxStartsNothing)
+{
+    issue(testCard(4, "000100"));
+    open(4);
+    QApplication::setActiveWindow(window);
+    window->Combo1->setFocus();
+    QTest::keyClick(window->Combo1, Qt::Key_Return);
+    EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(sim->received().empty());
 }
 

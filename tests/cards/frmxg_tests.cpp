@@ -336,4 +336,18 @@ TEST_F(Personnel, ControlsKeepTheirProportionsWhenTheWindowIsResized)
     EXPECT_EQ(window->Tkh->geometry(), card);
 }
 
+// Enter in a box that has no rule for it presses no button: it neither
+// opens the photo dialog nor changes the person shown.
+TEST_F(Personnel, EnterInABoxPressesNoButton)
+{
+    open();
+    for (QLineEdit* box : {window->Txm, window->Tother}) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(window->Txm->text(), "Ann O'Neil");
+}
+
 }  // namespace

@@ -7,10 +7,12 @@
 #include "msgbox.h"
 #include "recordset.h"
 #include "sqlvalue.h"
+#include "windowkit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,6 +93,14 @@ void FrmFKZL::reject()
 {
     if (!running)
         QDialog::reject();
+}
+
+// No button is the window's default one: Enter in the address box must not
+// erase a controller's list. A button with the focus takes its own Enter.
+void FrmFKZL::keyPressEvent(QKeyEvent* event)
+{
+    if (!controller::isEnter(event))
+        QDialog::keyPressEvent(event);
 }
 
 void FrmFKZL::Command1_Click()

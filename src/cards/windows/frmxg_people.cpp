@@ -59,6 +59,14 @@ bool Frmxg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+// No button is the window's default one: Enter in a box presses none of
+// them. A button with the focus takes its own Enter.
+void Frmxg::keyPressEvent(QKeyEvent* event)
+{
+    if (!controller::isEnter(event))
+        QDialog::keyPressEvent(event);
+}
+
 // At six digits the next key (Enter, say) looks the person up and moves on;
 // before that only digits and Backspace are taken.
 bool Frmxg::tkhKey(QKeyEvent* key)
