@@ -337,8 +337,9 @@ TEST_F(Personnel, ControlsKeepTheirProportionsWhenTheWindowIsResized)
 }
 
 // Enter in a box that has no rule for it presses no button: it neither
-// opens the photo dialog nor changes the person shown.
-TEST_F(Personnel, EnterInABoxPressesNoButton)
+// opens the photo dialog nor changes the person shown. Nor does it add a
+// typed text to a combo box's list: the lists are read only at opening.
+TEST_F(Personnel, EnterInABoxPressesNoButtonAndAddsToNoList)
 {
     open();
     for (QLineEdit* box : {window->Txm, window->Tother}) {
@@ -348,6 +349,15 @@ TEST_F(Personnel, EnterInABoxPressesNoButton)
     EXPECT_TRUE(dialogs.fileRequests.empty());
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(window->Txm->text(), "Ann O'Neil");
+
+    for (QComboBox* box : {window->Cbm, window->Csex, window->Ckh1}) {
+        const int listed = box->count();
+        box->setFocus();
+        box->setEditText("999");
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(box->count(), listed) << box->objectName().toStdString();
+        EXPECT_EQ(box->currentText(), "999");
+    }
 }
 
 }  // namespace

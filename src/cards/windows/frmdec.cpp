@@ -27,14 +27,7 @@
 namespace {
 
 using cards::named;
-
-QComboBox* pickBox(QWidget* parent, const char* name)
-{
-    auto* box = named(new QComboBox(parent), name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    return box;
-}
+using cards::pickBox;
 
 // A typed address is one the controllers can have.
 bool parseAddress(const QString& text, int* address)

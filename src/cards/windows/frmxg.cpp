@@ -27,8 +27,7 @@ using cards::named;
 
 QComboBox* sexBox(QWidget* parent, const char* name, const QString& shown)
 {
-    auto* box = named(new QComboBox(parent), name);
-    box->setEditable(true);
+    auto* box = cards::pickBox(parent, name);
     box->addItems({QStringLiteral("男"), QStringLiteral("女")});
     box->setCurrentText(shown);
     return box;
@@ -75,13 +74,12 @@ void Frmxg::buildControls()
     Option1->setGeometry(10, 22, 60, 24);
     Option2 = named(new QRadioButton(QStringLiteral("卡號範圍"), Frame3), "Option2");
     Option2->setGeometry(72, 22, 90, 24);
-    Ckh1 = named(new QComboBox(Frame3), "Ckh1");
+    Ckh1 = cards::pickBox(Frame3, "Ckh1");
     Ckh1->setGeometry(166, 22, 120, 24);
     label(Frame3, "－", 292, 22, 16);
-    Ckh2 = named(new QComboBox(Frame3), "Ckh2");
+    Ckh2 = cards::pickBox(Frame3, "Ckh2");
     Ckh2->setGeometry(312, 22, 120, 24);
     for (QComboBox* c : {Ckh1, Ckh2}) {
-        c->setEditable(true);
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
     }
@@ -108,8 +106,7 @@ void Frmxg::buildControls()
     Tfcz = named(new QLineEdit(Frame1), "Tfcz");
     Tid = named(new QLineEdit(Frame1), "Tid");
     Tnation = named(new QLineEdit(Frame1), "Tnation");
-    Cbm = named(new QComboBox(Frame1), "Cbm");
-    Cbm->setEditable(true);
+    Cbm = cards::pickBox(Frame1, "Cbm");
     Thukou = named(new QLineEdit(Frame1), "Thukou");
     Tcompany = named(new QLineEdit(Frame1), "Tcompany");
     const std::pair<const char*, QWidget*> ownerRows[] = {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QComboBox>
 #include <QString>
 
 namespace cards {
@@ -10,6 +11,16 @@ W* named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
+}
+
+// A combo box under its name that takes a pick from its list or typed text;
+// Enter adds no typed text to the list.
+inline QComboBox* pickBox(QWidget* parent, const char* name)
+{
+    auto* box = named(new QComboBox(parent), name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
 }
 
 }  // namespace cards
