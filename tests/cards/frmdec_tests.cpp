@@ -273,4 +273,19 @@ TEST_F(Removal, WindowStaysWhileAnExchangeWaits)
     EXPECT_EQ(sim->received().size(), 1u);
 }
 
+// Typing a beginning of a listed card takes what is typed, nothing more:
+// the box completes nothing on its own.
+TEST_F(Removal, TypedTextIsNotCompletedFromTheList)
+{
+    issue(7, "000001");
+    open();
+    window->kh->setFocus();
+    QTest::keyClicks(window->kh->lineEdit(), "00000");
+    EXPECT_EQ(window->kh->currentText(), "00000");
+    EXPECT_TRUE(window->kh->lineEdit()->hasFocus());
+    window->bm->setFocus();
+    QTest::keyClicks(window->bm->lineEdit(), "O'Hara");
+    EXPECT_EQ(window->bm->currentText(), "O'Hara");
+}
+
 }  // namespace

@@ -13,13 +13,15 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
-// A combo box under its name that takes a pick from its list or typed text;
-// Enter adds no typed text to the list.
+// A combo box under its name that takes a pick from its list or typed text,
+// the text as typed: nothing is completed from the list, and Enter adds
+// nothing to it.
 inline QComboBox* pickBox(QWidget* parent, const char* name)
 {
     auto* box = named(new QComboBox(parent), name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);
     return box;
 }
 
