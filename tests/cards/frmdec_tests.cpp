@@ -7,6 +7,7 @@
 #include "simulator.h"
 #include "testsupport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -286,6 +287,31 @@ TEST_F(Removal, TypedTextIsNotCompletedFromTheList)
     window->bm->setFocus();
     QTest::keyClicks(window->bm->lineEdit(), "O'Hara");
     EXPECT_EQ(window->bm->currentText(), "O'Hara");
+}
+
+// Only a card chosen from the list preselects its addresses; a typed one
+// leaves the operator's selection alone.
+TEST_F(Removal, TypedCardPreselectsNothing)
+{
+    app::db.Execute("insert into doors (地址) values (3)");
+    issue(3, "000001");
+    issue(7, "000003");
+    open();
+    selectTargets({"7"});
+    window->kh->setFocus();
+    QTest::keyClicks(window->kh->lineEdit(), "000001");
+    EXPECT_TRUE(window->Command1->hasFocus());
+    ASSERT_EQ(window->Ldr->selectedItems().size(), 1);
+    EXPECT_EQ(window->Ldr->selectedItems()[0]->text(), "7");
+
+    // The same card chosen from the opened list does preselect.
+    window->kh->setFocus();
+    window->kh->showPopup();
+    QAbstractItemView* list = window->kh->view();
+    list->setCurrentIndex(list->model()->index(window->kh->findText("000001"), 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(window->Ldr->selectedItems().size(), 1);
+    EXPECT_EQ(window->Ldr->selectedItems()[0]->text(), "3");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "recordset.h"
 #include "sqlvalue.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -104,7 +105,14 @@ void FrmDec::buildControls()
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
     }
-    connect(kh, &QComboBox::activated, this, &FrmDec::kh_Click);
+    // The box also reports a typed card that matches a listed one when it
+    // loses the focus; only a choice from the list preselects addresses.
+    kh->view()->installEventFilter(this);
+    connect(kh->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) { typedCard = text; });
+    connect(kh, &QComboBox::activated, this, [this] {
+        if (kh->currentText() != typedCard)
+            kh_Click();
+    });
     connect(kh, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (text.trimmed().size() >= 6)
             Command1->setFocus();
@@ -148,6 +156,8 @@ void FrmDec::Form_Load()
 bool FrmDec::eventFilter(QObject* watched, QEvent* event)
 {
     const auto is = [watched](QComboBox* box) { return watched == box || watched == box->lineEdit(); };
+    if (watched == kh->view() && event->type() == QEvent::Show)
+        typedCard.clear();
     if (event->type() == QEvent::FocusIn) {
         if (is(kh))
             Option1->setChecked(true);

@@ -2,6 +2,7 @@
 #include "recordset.h"
 
 #include <QDialog>
+#include <QString>
 
 class QComboBox;
 class QGroupBox;
@@ -62,4 +63,5 @@ private:
     serial::SerialPort* Comm;
     jet::Recordset fakaRs;  // table faka on its primarykey, opened anew by each removal
     bool running = false;
+    QString typedCard;  // the text last typed into kh, cleared when its list opens
 };
