@@ -122,10 +122,11 @@ bool Frmuser::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != Cuser->lineEdit() || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
-    // Past ten characters only keys that shorten the name still pass.
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    const bool shortens = key == Qt::Key_Backspace || key == Qt::Key_Delete;
-    return Cuser->currentText().size() > MaxLength && !shortens;
+    // Past ten characters no typed character passes, Backspace included;
+    // moving keys and Delete type nothing and still work.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool types = !key->text().isEmpty() && key->key() != Qt::Key_Delete;
+    return Cuser->currentText().size() > MaxLength && types;
 }
 
 void Frmuser::showOperator(const QString& name)
@@ -194,7 +195,7 @@ void Frmuser::Cmdadd_Click()
         reportDbFailure(e);
         return;
     }
-    Cuser->addItem(name);
+    Cuser->addItem(Cuser->currentText());
     ui::MsgBox(QStringLiteral("恭喜！添加成功！"));
 }
 

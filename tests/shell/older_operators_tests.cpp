@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 
 namespace {
 
@@ -70,6 +71,20 @@ TEST_F(OlderOperators, TypingANameShowsItsPasswordAndRank)
     EXPECT_EQ(w.Tpasswd->text(), "");
 }
 
+TEST_F(OlderOperators, PastTenCharactersTheNameBoxTakesNoKey)
+{
+    QLineEdit* box = w.Cuser->lineEdit();
+    w.Cuser->setEditText("abcdefghij");
+    QTest::keyClick(box, Qt::Key_K);
+    EXPECT_EQ(w.Cuser->currentText(), "abcdefghijk");  // the eleventh still goes in
+    QTest::keyClick(box, Qt::Key_L);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(w.Cuser->currentText(), "abcdefghijk");
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Delete);
+    EXPECT_EQ(w.Cuser->currentText(), "bcdefghijk");
+}
+
 TEST_F(OlderOperators, AddChecksInOrderAndStoresThePasswordAsTyped)
 {
     const struct {
@@ -101,6 +116,12 @@ TEST_F(OlderOperators, AddChecksInOrderAndStoresThePasswordAsTyped)
     EXPECT_EQ(scalar("select 口令 from user where 用戶名='bob'").toString(), "   ");
     EXPECT_EQ(scalar("select 權限 from user where 用戶名='bob'").toInt(), 3);
     EXPECT_EQ(listed().last(), "bob");
+
+    // The list takes the name box's text as it stands.
+    type(" cy ", "pw", 0);
+    w.Cmdadd_Click();
+    EXPECT_EQ(listed().last(), " cy ");
+    EXPECT_EQ(count("user", "用戶名='cy'"), 1);
 }
 
 TEST_F(OlderOperators, ATenCharacterPasswordIsAcceptedAndApostrophesAreStored)
