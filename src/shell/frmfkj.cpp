@@ -48,6 +48,8 @@ frmfkj::frmfkj(QWidget* parent) : QWidget(parent)
     grid->addWidget(fkjaddr, 0, 1);
     grid->addWidget(Command1, 1, 1);
 
+    // The keys and the focus reach the combo box; its line edit gets them passed on.
+    fkjaddr->installEventFilter(this);
     fkjaddr->lineEdit()->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &frmfkj::Command1_Click);
     Form_Load();
@@ -69,7 +71,7 @@ void frmfkj::Form_Load()
 
 bool frmfkj::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != fkjaddr->lineEdit())
+    if (watched != fkjaddr && watched != fkjaddr->lineEdit())
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

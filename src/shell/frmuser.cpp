@@ -79,6 +79,8 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     grid->addWidget(Cmddelete, 3, 2);
     grid->addWidget(Cmdexit, 3, 3);
 
+    // The keys reach the combo box; its line edit gets them passed on.
+    Cuser->installEventFilter(this);
     Cuser->lineEdit()->installEventFilter(this);
     connect(Cuser, &QComboBox::editTextChanged, this, &Frmuser::Cuser_Change);
     connect(Cuser, &QComboBox::activated, this, &Frmuser::Cuser_Click);
@@ -120,7 +122,7 @@ void Frmuser::fillList()
 
 bool Frmuser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != Cuser->lineEdit() || event->type() != QEvent::KeyPress)
+    if ((watched != Cuser && watched != Cuser->lineEdit()) || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     // Past ten characters no typed character passes, Backspace included;
     // moving keys and Delete type nothing and still work.

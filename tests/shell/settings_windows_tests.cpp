@@ -90,15 +90,20 @@ TEST_F(IssuerAddress, OnlyDigitsCanBeTypedAndEnterMovesOn)
 {
     frmfkj w;
     w.show();
-    QLineEdit* edit = w.fkjaddr->lineEdit();
-    edit->setFocus();
-    QTest::keyClicks(edit, "1a-2 .3");
-    EXPECT_EQ(edit->text(), "123");
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    EXPECT_EQ(edit->text(), "123");
     w.activateWindow();
-    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.fkjaddr->setFocus();
+    // Typed keys go to the widget with the focus: the combo box, not its line edit.
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QLineEdit* edit = w.fkjaddr->lineEdit();
+    QTest::keyClicks(focus, "1a-2 .3");
     EXPECT_EQ(edit->text(), "123");
+    QTest::keyClick(focus, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), "123");
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(edit->text(), "123");
+    EXPECT_EQ(QApplication::focusWidget(), w.Command1);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -107,9 +112,9 @@ TEST_F(IssuerAddress, LeavingTheEmptyBoxAsksForAnAddress)
     frmfkj w;
     w.show();
     QLineEdit* edit = w.fkjaddr->lineEdit();
-    const auto leave = [edit](Qt::FocusReason reason) {
+    const auto leave = [&w](Qt::FocusReason reason) {
         QFocusEvent out(QEvent::FocusOut, reason);
-        QApplication::sendEvent(edit, &out);
+        QApplication::sendEvent(w.fkjaddr, &out);  // the focus is on the combo box, not its line edit
     };
     edit->setText("5");
     leave(Qt::TabFocusReason);
