@@ -79,9 +79,9 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     grid->addWidget(Cmddelete, 3, 2);
     grid->addWidget(Cmdexit, 3, 3);
 
-    // The keys reach the combo box; its line edit gets them passed on.
+    // Keys reach the combo box, which hands them to its text part without
+    // passing them through that part's filters.
     Cuser->installEventFilter(this);
-    Cuser->lineEdit()->installEventFilter(this);
     connect(Cuser, &QComboBox::editTextChanged, this, &Frmuser::Cuser_Change);
     connect(Cuser, &QComboBox::activated, this, &Frmuser::Cuser_Click);
     connect(Cmdadd, &QPushButton::clicked, this, &Frmuser::Cmdadd_Click);
@@ -122,13 +122,12 @@ void Frmuser::fillList()
 
 bool Frmuser::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched != Cuser && watched != Cuser->lineEdit()) || event->type() != QEvent::KeyPress)
+    if (watched != Cuser || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
-    // Past ten characters no typed character passes, Backspace included;
-    // moving keys and Delete type nothing and still work.
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool types = !key->text().isEmpty() && key->key() != Qt::Key_Delete;
-    return Cuser->currentText().size() > MaxLength && types;
+    // Past ten characters only keys that shorten the name still pass.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool shortens = key == Qt::Key_Backspace || key == Qt::Key_Delete;
+    return Cuser->currentText().size() > MaxLength && !shortens;
 }
 
 void Frmuser::showOperator(const QString& name)
@@ -197,7 +196,7 @@ void Frmuser::Cmdadd_Click()
         reportDbFailure(e);
         return;
     }
-    Cuser->addItem(Cuser->currentText());
+    Cuser->addItem(name);
     ui::MsgBox(QStringLiteral("恭喜！添加成功！"));
 }
 
