@@ -326,12 +326,15 @@ void Frmdoor::Cmdtest_Click() {
     controller::hourglass(true);
     Cmdadd->setEnabled(false);
     cmddel->setEnabled(false);
-    const auto done = [this](const QString& message) {
+    // A success closes the port before its message, a failure after it.
+    const auto done = [this](const QString& message, bool closeFirst) {
         controller::hourglass(false);
         Cmdadd->setEnabled(true);
         cmddel->setEnabled(true);
-        Comm.setPortOpen(false);
+        if (closeFirst)
+            Comm.setPortOpen(false);
         ui::MsgBox(message, 48);
+        Comm.setPortOpen(false);
         mesg->clear();
     };
     if (!openPort()) {
@@ -341,12 +344,12 @@ void Frmdoor::Cmdtest_Click() {
         return;
     }
     mesg->setText(QStringLiteral("正在清除存儲器..."));
-    if (controller::ClearMemory(Comm, address) != Outcome::Ok)
-        return done(QStringLiteral("初始化出錯..."));
+    if (controller::ClearMemory(Comm, address, controller::initialisationStep) != Outcome::Ok)
+        return done(QStringLiteral("初始化出錯..."), false);
     mesg->setText(QStringLiteral("清除存儲器成功"));
     mesg->setText(QStringLiteral("正在清除所有名單..."));
-    if (controller::ClearCardList(Comm, address) != Outcome::Ok)
-        return done(QStringLiteral("初始化出錯..."));
+    if (controller::ClearCardList(Comm, address, controller::initialisationStep) != Outcome::Ok)
+        return done(QStringLiteral("初始化出錯..."), false);
     mesg->setText(QStringLiteral("  清除所有名單成功"));
-    done(QStringLiteral("初始化成功"));
+    done(QStringLiteral("初始化成功"), true);
 }
