@@ -1,6 +1,7 @@
 #include "Frmspecial.h"
 
 #include "app.h"
+#include "dispatch.h"
 #include "frmspe.h"
 #include "msgbox.h"
 #include "recordset.h"
@@ -74,6 +75,6 @@ void Frmspecial::Cmdok_Click() {
     }
     close();
     auto* opening = new Frmspe;
-    opening->setAttribute(Qt::WA_DeleteOnClose);
+    dispatch::deleteWhenClosed(opening);
     opening->show();
 }

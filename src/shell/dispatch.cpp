@@ -1,6 +1,9 @@
 #include "dispatch.h"
 
+#include "app.h"
+
 #include <QEvent>
+#include <QTimer>
 #include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
@@ -50,7 +53,9 @@ void showModal(QWidget* window)
     HideWatch watch(loop);
     w->installEventFilter(&watch);
     QObject::connect(w, &QObject::destroyed, &loop, &QEventLoop::quit);
-    w->setAttribute(Qt::WA_DeleteOnClose);
+    // Deleted here, once the wait is over, never on close: a window closed
+    // while one of its handlers waits for a controller must outlive it.
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowModality(Qt::ApplicationModal);
     w->show();
     if (w && w->isVisible())
@@ -59,6 +64,48 @@ void showModal(QWidget* window)
         w->removeEventFilter(&watch);
         delete w;
     }
+}
+
+namespace {
+
+// Deletes its window once the window is hidden and no controller exchange
+// runs; shown again before that, the window stays.
+class DeleteWhenClosed : public QObject {
+public:
+    explicit DeleteWhenClosed(QWidget* window) : QObject(window), window(window)
+    {
+        retry.setInterval(50);
+        retry.setSingleShot(true);
+        QObject::connect(&retry, &QTimer::timeout, this, &DeleteWhenClosed::check);
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            check();
+        return false;
+    }
+
+private:
+    void check()
+    {
+        if (window->isVisible())
+            return;
+        if (app::exchangesRunning > 0)
+            retry.start();
+        else
+            window->deleteLater();
+    }
+    QWidget* window;
+    QTimer retry;
+};
+
+}  // namespace
+
+void deleteWhenClosed(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    new DeleteWhenClosed(window);
 }
 
 }  // namespace dispatch

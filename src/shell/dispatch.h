@@ -31,4 +31,9 @@ const Row* find(int id);
 // deleted then.
 void showModal(QWidget* window);
 
+// Deletes a modeless window once it has closed and no controller exchange
+// runs (a window closed during one of its own waits outlives the handler
+// that waits).
+void deleteWhenClosed(QWidget* window);
+
 }  // namespace dispatch

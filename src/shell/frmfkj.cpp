@@ -48,7 +48,9 @@ frmfkj::frmfkj(QWidget* parent) : QWidget(parent)
     grid->addWidget(fkjaddr, 0, 1);
     grid->addWidget(Command1, 1, 1);
 
-    fkjaddr->lineEdit()->installEventFilter(this);
+    // Keys and focus changes reach the combo box, which hands them to its
+    // text part without passing them through that part's filters.
+    fkjaddr->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &frmfkj::Command1_Click);
     Form_Load();
 }
@@ -69,7 +71,7 @@ void frmfkj::Form_Load()
 
 bool frmfkj::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != fkjaddr->lineEdit())
+    if (watched != fkjaddr)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

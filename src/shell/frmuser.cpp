@@ -79,7 +79,9 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     grid->addWidget(Cmddelete, 3, 2);
     grid->addWidget(Cmdexit, 3, 3);
 
-    Cuser->lineEdit()->installEventFilter(this);
+    // Keys reach the combo box, which hands them to its text part without
+    // passing them through that part's filters.
+    Cuser->installEventFilter(this);
     connect(Cuser, &QComboBox::editTextChanged, this, &Frmuser::Cuser_Change);
     connect(Cuser, &QComboBox::activated, this, &Frmuser::Cuser_Click);
     connect(Cmdadd, &QPushButton::clicked, this, &Frmuser::Cmdadd_Click);
@@ -120,7 +122,7 @@ void Frmuser::fillList()
 
 bool Frmuser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != Cuser->lineEdit() || event->type() != QEvent::KeyPress)
+    if (watched != Cuser || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     // Past ten characters only keys that shorten the name still pass.
     const int key = static_cast<QKeyEvent*>(event)->key();

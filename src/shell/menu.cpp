@@ -298,7 +298,7 @@ void menu::openWindow(int id)
         QWidget* w = row->open();
         if (!w)
             return;
-        w->setAttribute(Qt::WA_DeleteOnClose);
+        dispatch::deleteWhenClosed(w);
         modeless.insert(id, w);
         w->show();
         return;

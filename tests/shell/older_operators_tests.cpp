@@ -3,9 +3,11 @@
 #include "frmuser.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 
 namespace {
 
@@ -46,6 +48,22 @@ protected:
     }
     Frmuser w;
 };
+
+TEST_F(OlderOperators, TypingStopsPastTenCharactersButTheNameCanBeShortened)
+{
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.Cuser->setEditText(QString());
+    w.Cuser->setFocus();
+    // The keyboard's keys go to the focus widget, the combo box itself.
+    QWidget* box = QApplication::focusWidget();
+    ASSERT_EQ(box, w.Cuser);
+    QTest::keyClicks(box, "abcdefghijklm");
+    EXPECT_EQ(w.Cuser->currentText(), "abcdefghijk");
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(w.Cuser->currentText(), "abcdefghij");
+}
 
 TEST_F(OlderOperators, OpensOnlyOnATableWithItsColumns)
 {

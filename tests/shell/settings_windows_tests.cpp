@@ -90,15 +90,19 @@ TEST_F(IssuerAddress, OnlyDigitsCanBeTypedAndEnterMovesOn)
 {
     frmfkj w;
     w.show();
-    QLineEdit* edit = w.fkjaddr->lineEdit();
-    edit->setFocus();
-    QTest::keyClicks(edit, "1a-2 .3");
-    EXPECT_EQ(edit->text(), "123");
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    EXPECT_EQ(edit->text(), "123");
     w.activateWindow();
-    QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(edit->text(), "123");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.fkjaddr->setFocus();
+    // The keyboard's keys go to the focus widget, the combo box itself.
+    QWidget* box = QApplication::focusWidget();
+    ASSERT_EQ(box, w.fkjaddr);
+    QTest::keyClicks(box, "1a-2 .3");
+    EXPECT_EQ(w.fkjaddr->currentText(), "123");
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(w.fkjaddr->currentText(), "123");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(w.fkjaddr->currentText(), "123");
+    EXPECT_EQ(QApplication::focusWidget(), w.Command1);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -106,15 +110,15 @@ TEST_F(IssuerAddress, LeavingTheEmptyBoxAsksForAnAddress)
 {
     frmfkj w;
     w.show();
-    QLineEdit* edit = w.fkjaddr->lineEdit();
-    const auto leave = [edit](Qt::FocusReason reason) {
+    QComboBox* box = w.fkjaddr;  // where focus changes arrive
+    const auto leave = [box](Qt::FocusReason reason) {
         QFocusEvent out(QEvent::FocusOut, reason);
-        QApplication::sendEvent(edit, &out);
+        QApplication::sendEvent(box, &out);
     };
-    edit->setText("5");
+    box->setEditText("5");
     leave(Qt::TabFocusReason);
     EXPECT_TRUE(dialogs.messages.empty());
-    edit->clear();
+    box->setEditText("");
     leave(Qt::ActiveWindowFocusReason);  // another window came up: not leaving the box
     EXPECT_TRUE(dialogs.messages.empty());
     leave(Qt::TabFocusReason);
