@@ -368,21 +368,24 @@ void Frmdoors::Cmdtest_Click() {
     controller::hourglass(true);
     for (QPushButton* b : {Cmdadd, cmddel, Command4})
         b->setEnabled(false);
-    const auto done = [this](const QString& message) {
+    // A success closes the port before its message, a failure after it.
+    const auto done = [this](const QString& message, bool closeFirst) {
         controller::hourglass(false);
         for (QPushButton* b : {Cmdadd, cmddel, Command4})
             b->setEnabled(true);
-        Comm.setPortOpen(false);
+        if (closeFirst)
+            Comm.setPortOpen(false);
         ui::MsgBox(message, 48);
+        Comm.setPortOpen(false);
     };
     if (!controller::openFromSettings(Comm)) {
-        done(QStringLiteral("串口通信端口沒有打開"));
+        done(QStringLiteral("串口通信端口沒有打開"), true);
         return;
     }
     // The card list is erased only once the record memory is.
-    const bool ok = controller::ClearMemory(Comm, address) == controller::Outcome::Ok &&
-                    controller::ClearCardList(Comm, address) == controller::Outcome::Ok;
-    done(ok ? QStringLiteral("初始化成功") : QStringLiteral("初始化出錯..."));
+    const bool ok = controller::ClearMemory(Comm, address, controller::initialisationStep) == controller::Outcome::Ok &&
+                    controller::ClearCardList(Comm, address, controller::initialisationStep) == controller::Outcome::Ok;
+    done(ok ? QStringLiteral("初始化成功") : QStringLiteral("初始化出錯..."), ok);
 }
 
 void Frmdoors::Command1_Click() {
