@@ -88,10 +88,13 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
                    (c.isNull() || c.isDigit() || c == QLatin1Char('.') || controller::isBackspace(k));
         });
     }
-    new controller::KeyFilter(Cdoor->lineEdit(), [](QKeyEvent* k) {
-        const QChar c = controller::typed(k);
-        return !controller::isEnter(k) && (c.isNull() || c.isDigit() || controller::isBackspace(k));
-    });
+    // An editable combo box takes the keys itself and hands them to its text
+    // part past any filter there, so the filter watches both.
+    for (QWidget* box : {static_cast<QWidget*>(Cdoor), static_cast<QWidget*>(Cdoor->lineEdit())})
+        new controller::KeyFilter(box, [](QKeyEvent* k) {
+            const QChar c = controller::typed(k);
+            return !controller::isEnter(k) && (c.isNull() || c.isDigit() || controller::isBackspace(k));
+        });
 
     auto* buttons = new QVBoxLayout;
     const auto button = [&](QPushButton*& b, const char* name, const QString& caption, void (Frmdoors::*handler)()) {
