@@ -280,7 +280,9 @@ bool ReadSys(SerialPort& p, int address) {
     p.setInputLen(0);
     const serial::Stopwatch sent;
     // Exactly 15: a stray byte ahead of the block never makes one.
-    if (!serial::waitFor(p, [](int n) { return n == 15; }, 3, Limit::AtLeast, sent))
+    // A block complete only once the limit is reached is too late all the same.
+    if (!serial::waitFor(p, [](int n) { return n == 15; }, 3, Limit::AtLeast, sent) ||
+        sent.passed(3, Limit::AtLeast))
         return false;
     const auto block = frames::decodeSysInf(port->Input(), address);
     if (!block)

@@ -101,6 +101,8 @@ std::optional<QString> ReadCard(serial::SerialPort& port, int issuerAddress, con
 // ---- controller memory, lock delays, remote opening, clock ----
 inline const EchoRules initialiseRules{};                                    // 1 byte or 2 s
 inline const EchoRules collectionClear{3};                                   // 1 byte or 3 s
+// The initialisation's two frames share one opening; the window closes it.
+inline const EchoRules initialisationStep{2, serial::Limit::AtLeast, 0, 0, 0, false, false};
 inline const EchoRules rebuildClear{3, serial::Limit::MoreThan, 0, 0, 0, false, true};
 inline const EchoRules remoteOpening{2, serial::Limit::AtLeast, 0, 1, 0, true, false};
 inline const EchoRules lineTest{2, serial::Limit::AtLeast, 0, 1, 0, false, false};

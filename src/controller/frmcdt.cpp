@@ -39,6 +39,7 @@ FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent) {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
     DTP1 = new QDateEdit(this);
     DTP1->setObjectName(QStringLiteral("DTP1"));
@@ -90,7 +91,7 @@ void FrmCDT::Form_Load() {
 
 bool FrmCDT::eventFilter(QObject* watched, QEvent* event) {
     // The address is only picked from the list: typing goes nowhere.
-    if (watched == Combo1->lineEdit() && event->type() == QEvent::KeyPress)
+    if ((watched == Combo1 || watched == Combo1->lineEdit()) && event->type() == QEvent::KeyPress)
         return true;
     if (watched == Picture1 && event->type() == QEvent::MouseButtonRelease) {
         Picture1_Click();

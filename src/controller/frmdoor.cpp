@@ -40,15 +40,17 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent) {
     Cdoor->setInsertPolicy(QComboBox::NoInsert);
     Taddress = new QLineEdit(this);
     ttime = new QLineEdit(QStringLiteral("12"), this);
-    UpDown1Up = new QToolButton(this);
+    UpDown1 = new QWidget(this);
+    UpDown1Up = new QToolButton(UpDown1);
     UpDown1Up->setArrowType(Qt::UpArrow);
-    UpDown1Down = new QToolButton(this);
+    UpDown1Down = new QToolButton(UpDown1);
     UpDown1Down->setArrowType(Qt::DownArrow);
     mesg = new QLabel(this);
     named(Cdw, "Cdw");
     named(Cdoor, "Cdoor");
     named(Taddress, "Taddress");
     named(ttime, "ttime");
+    named(UpDown1, "UpDown1");
     named(UpDown1Up, "UpDown1Up");
     named(UpDown1Down, "UpDown1Down");
     named(mesg, "mesg");
@@ -75,11 +77,12 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent) {
     grid->addWidget(lockFrame, 3, 0, 1, 4);
     grid->addWidget(new QLabel(QStringLiteral("開門延遲時間:"), this), 4, 0);
     grid->addWidget(ttime, 4, 1);
-    auto* spinner = new QVBoxLayout;
+    auto* spinner = new QVBoxLayout(UpDown1);
+    spinner->setContentsMargins(0, 0, 0, 0);
     spinner->setSpacing(0);
     spinner->addWidget(UpDown1Up);
     spinner->addWidget(UpDown1Down);
-    grid->addLayout(spinner, 4, 2);
+    grid->addWidget(UpDown1, 4, 2);
     grid->addWidget(new QLabel(QStringLiteral("秒"), this), 4, 3);
     grid->addWidget(mesg, 5, 0, 1, 4);
 
@@ -326,12 +329,15 @@ void Frmdoor::Cmdtest_Click() {
     controller::hourglass(true);
     Cmdadd->setEnabled(false);
     cmddel->setEnabled(false);
-    const auto done = [this](const QString& message) {
+    // A success closes the port before its message, a failure after it.
+    const auto done = [this](const QString& message, bool closeFirst) {
         controller::hourglass(false);
         Cmdadd->setEnabled(true);
         cmddel->setEnabled(true);
-        Comm.setPortOpen(false);
+        if (closeFirst)
+            Comm.setPortOpen(false);
         ui::MsgBox(message, 48);
+        Comm.setPortOpen(false);
         mesg->clear();
     };
     if (!openPort()) {
@@ -341,12 +347,12 @@ void Frmdoor::Cmdtest_Click() {
         return;
     }
     mesg->setText(QStringLiteral("正在清除存儲器..."));
-    if (controller::ClearMemory(Comm, address) != Outcome::Ok)
-        return done(QStringLiteral("初始化出錯..."));
+    if (controller::ClearMemory(Comm, address, controller::initialisationStep) != Outcome::Ok)
+        return done(QStringLiteral("初始化出錯..."), false);
     mesg->setText(QStringLiteral("清除存儲器成功"));
     mesg->setText(QStringLiteral("正在清除所有名單..."));
-    if (controller::ClearCardList(Comm, address) != Outcome::Ok)
-        return done(QStringLiteral("初始化出錯..."));
+    if (controller::ClearCardList(Comm, address, controller::initialisationStep) != Outcome::Ok)
+        return done(QStringLiteral("初始化出錯..."), false);
     mesg->setText(QStringLiteral("  清除所有名單成功"));
-    done(QStringLiteral("初始化成功"));
+    done(QStringLiteral("初始化成功"), true);
 }

@@ -24,6 +24,7 @@ public:
     QLineEdit* Taddress;
     std::array<QRadioButton*, 2> Option1;
     QLineEdit* ttime;
+    QWidget* UpDown1;  // the spinner: its up and down arrows
     QToolButton* UpDown1Up;
     QToolButton* UpDown1Down;
     QLabel* mesg;

@@ -88,10 +88,13 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
                    (c.isNull() || c.isDigit() || c == QLatin1Char('.') || controller::isBackspace(k));
         });
     }
-    new controller::KeyFilter(Cdoor->lineEdit(), [](QKeyEvent* k) {
-        const QChar c = controller::typed(k);
-        return !controller::isEnter(k) && (c.isNull() || c.isDigit() || controller::isBackspace(k));
-    });
+    // An editable combo box takes the keys itself and hands them to its text
+    // part past any filter there, so the filter watches both.
+    for (QWidget* box : {static_cast<QWidget*>(Cdoor), static_cast<QWidget*>(Cdoor->lineEdit())})
+        new controller::KeyFilter(box, [](QKeyEvent* k) {
+            const QChar c = controller::typed(k);
+            return !controller::isEnter(k) && (c.isNull() || c.isDigit() || controller::isBackspace(k));
+        });
 
     auto* buttons = new QVBoxLayout;
     const auto button = [&](QPushButton*& b, const char* name, const QString& caption, void (Frmdoors::*handler)()) {
@@ -368,21 +371,24 @@ void Frmdoors::Cmdtest_Click() {
     controller::hourglass(true);
     for (QPushButton* b : {Cmdadd, cmddel, Command4})
         b->setEnabled(false);
-    const auto done = [this](const QString& message) {
+    // A success closes the port before its message, a failure after it.
+    const auto done = [this](const QString& message, bool closeFirst) {
         controller::hourglass(false);
         for (QPushButton* b : {Cmdadd, cmddel, Command4})
             b->setEnabled(true);
-        Comm.setPortOpen(false);
+        if (closeFirst)
+            Comm.setPortOpen(false);
         ui::MsgBox(message, 48);
+        Comm.setPortOpen(false);
     };
     if (!controller::openFromSettings(Comm)) {
-        done(QStringLiteral("串口通信端口沒有打開"));
+        done(QStringLiteral("串口通信端口沒有打開"), true);
         return;
     }
     // The card list is erased only once the record memory is.
-    const bool ok = controller::ClearMemory(Comm, address) == controller::Outcome::Ok &&
-                    controller::ClearCardList(Comm, address) == controller::Outcome::Ok;
-    done(ok ? QStringLiteral("初始化成功") : QStringLiteral("初始化出錯..."));
+    const bool ok = controller::ClearMemory(Comm, address, controller::initialisationStep) == controller::Outcome::Ok &&
+                    controller::ClearCardList(Comm, address, controller::initialisationStep) == controller::Outcome::Ok;
+    done(ok ? QStringLiteral("初始化成功") : QStringLiteral("初始化出錯..."), ok);
 }
 
 void Frmdoors::Command1_Click() {

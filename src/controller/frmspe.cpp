@@ -82,7 +82,7 @@ void Frmspe::Copen_Click() {
     if (typed > 99)
         return;  // no such row can exist
     jet::Recordset rs = app::db.OpenRecordset(
-        QStringLiteral("select * from doors where 地址=") + sql::number(qint64(typed)), jet::dbOpenDynaset);
+        QStringLiteral("select * from doors where 地址=") + sql::number(typed), jet::dbOpenDynaset);
     if (rs.Eof()) {
         rs.Close();
         return;

@@ -30,9 +30,6 @@ QString rightColumn(int i) { return QStringLiteral("r%1").arg(i); }
 
 bool isTrue(const QVariant& v) { return v.isValid() && v.toBool(); }
 
-// The columns hold at most ten characters.
-constexpr int MaxLength = 10;
-
 }  // namespace
 
 FrmRigS::FrmRigS(QWidget* parent) : QWidget(parent)
@@ -48,12 +45,10 @@ FrmRigS::FrmRigS(QWidget* parent) : QWidget(parent)
     Label1 = new QLabel(QStringLiteral("用戶名稱："), users);
     Text1 = new QLineEdit(users);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setMaxLength(MaxLength);
     Label2 = new QLabel(QStringLiteral("用戶密碼："), users);
     Text2 = new QLineEdit(users);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setEchoMode(QLineEdit::Password);
-    Text2->setMaxLength(MaxLength);
     Che1 = new QCheckBox(QStringLiteral("設置用戶"), users);
     Che1->setObjectName(QStringLiteral("Che1"));
     Che2 = new QCheckBox(QStringLiteral("管理用戶權限"), users);
@@ -107,6 +102,8 @@ FrmRigS::FrmRigS(QWidget* parent) : QWidget(parent)
 
     connect(Text1, &QLineEdit::textChanged, this, &FrmRigS::Text1_Change);
     connect(List1, &QListWidget::currentTextChanged, this, &FrmRigS::List1_Click);
+    // Picking the name already current again takes it back into the name box too.
+    connect(List1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { List1_Click(item->text()); });
     connect(Cmdadd, &QPushButton::clicked, this, &FrmRigS::Cmdadd_Click);
     connect(Cmdmodify, &QPushButton::clicked, this, &FrmRigS::Cmdmodify_Click);
     connect(Cmddelete, &QPushButton::clicked, this, &FrmRigS::Cmddelete_Click);

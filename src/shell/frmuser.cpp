@@ -196,7 +196,7 @@ void Frmuser::Cmdadd_Click()
         reportDbFailure(e);
         return;
     }
-    Cuser->addItem(name);
+    Cuser->addItem(Cuser->currentText());
     ui::MsgBox(QStringLiteral("恭喜！添加成功！"));
 }
 

@@ -211,6 +211,7 @@ TEST_F(RemoteOpening, WrongReplyUnknownAddressAndEmptyBox) {
     const auto shown = dialogs.messages.size();
     open(QStringLiteral("8"));
     open(QStringLiteral("abc"));  // reads as 0, which has no row
+    open(QStringLiteral("5.7"));  // a fraction is no controller's address
     EXPECT_EQ(dialogs.messages.size(), shown);
     open(QStringLiteral(" "));
     EXPECT_EQ(dialogs.last(), QStringLiteral("請選擇門號!"));

@@ -119,6 +119,12 @@ TEST_F(OlderOperators, AddChecksInOrderAndStoresThePasswordAsTyped)
     EXPECT_EQ(scalar("select 口令 from user where 用戶名='bob'").toString(), "   ");
     EXPECT_EQ(scalar("select 權限 from user where 用戶名='bob'").toInt(), 3);
     EXPECT_EQ(listed().last(), "bob");
+
+    // The list takes the name box's text as it stands.
+    type(" cy ", "pw", 0);
+    w.Cmdadd_Click();
+    EXPECT_EQ(listed().last(), " cy ");
+    EXPECT_EQ(count("user", "用戶名='cy'"), 1);
 }
 
 TEST_F(OlderOperators, ATenCharacterPasswordIsAcceptedAndApostrophesAreStored)

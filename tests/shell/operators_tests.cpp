@@ -90,6 +90,12 @@ TEST_F(Operators, TypingAnExistingNameShowsItsRow)
     w->List1->setCurrentRow(1);
     EXPECT_EQ(w->Text1->text(), "brivel");
     EXPECT_TRUE(w->Ch[0]->isChecked());
+
+    // The same name picked again after the box was changed.
+    w->Text1->setText("someone else");
+    emit w->List1->itemClicked(w->List1->currentItem());
+    EXPECT_EQ(w->Text1->text(), "brivel");
+    EXPECT_TRUE(w->Ch[0]->isChecked());
 }
 
 TEST_F(Operators, AddStoresTheTrimmedNameAndFlagsButNoRights)
@@ -118,6 +124,12 @@ TEST_F(Operators, AddStoresTheTrimmedNameAndFlagsButNoRights)
     w->Cmdadd_Click();
     EXPECT_EQ(count("user"), 5);
     EXPECT_EQ(dialogs.messages.size(), 1u);
+
+    // No length limit on either box.
+    w->Text1->setText("operatorname12");
+    w->Text2->setText("password12345");
+    w->Cmdadd_Click();
+    EXPECT_EQ(field("syspword", "operatorname12"), "password12345");
 }
 
 TEST_F(Operators, ModifyChangesPasswordAndFlagsOfAnExistingOperatorOnly)
