@@ -13,9 +13,9 @@
 #include "frmfkzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
-#include "Frmspecial.h"
 #include "frmsys.h"
 #include "frmxg.h"
+#include "superuserconfirm.h"
 
 namespace {
 

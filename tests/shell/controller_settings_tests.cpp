@@ -1,6 +1,5 @@
 // Serial-line settings with the line test, the super-user confirmation and
 // the About box.
-#include "Frmspecial.h"
 #include "dispatch.h"
 #include "frmabout.h"
 #include "frmspe.h"
@@ -8,6 +7,7 @@
 #include "frmsysinf.h"
 #include "menuwindows.h"
 #include "simline.h"
+#include "superuserconfirm.h"
 
 #include <QApplication>
 #include <QGroupBox>

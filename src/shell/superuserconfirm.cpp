@@ -1,4 +1,4 @@
-#include "Frmspecial.h"
+#include "superuserconfirm.h"
 
 #include "app.h"
 #include "dispatch.h"
