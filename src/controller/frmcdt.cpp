@@ -4,7 +4,7 @@
 #include "exchanges.h"
 #include "msgbox.h"
 #include "recordset.h"
-#include "windowkit.h"
+#include "numbers.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -118,7 +118,7 @@ void FrmCDT::send(const QString& emptyMessage, int kind) {
         ui::MsgBox(emptyMessage);
         return;
     }
-    savedAddress = int(controller::leadingNumber(text));
+    savedAddress = int(ui::leadingNumber(text));
     const auto frame = kind == 1 ? frames::SetDateFrame(savedAddress, DTP1->date())
                                  : frames::SetTimeFrame(savedAddress, DTX2->time());
     if (!Comm.PortOpen()) {

@@ -6,6 +6,9 @@
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "windowkit.h"
+#include "keys.h"
+#include "numbers.h"
+#include "pointer.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -101,9 +104,9 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent) {
     button(Cmdtest, "Cmdtest", QStringLiteral("門鎖初始化"), &Frmdoor::Cmdtest_Click);
     grid->addLayout(buttons, 6, 0, 1, 4);
 
-    new controller::KeyFilter(ttime, [](QKeyEvent* k) {
-        const QChar c = controller::typed(k);
-        if (c.isDigit() || (c.isNull() && !controller::isBackspace(k) && !controller::isEnter(k)))
+    new ui::KeyFilter(ttime, [](QKeyEvent* k) {
+        const QChar c = ui::typed(k);
+        if (c.isDigit() || (c.isNull() && !ui::isBackspace(k) && !ui::isEnter(k)))
             return true;
         QApplication::beep();
         return false;
@@ -191,10 +194,10 @@ void Frmdoor::Cdoor_Click() {
     }
 }
 
-void Frmdoor::UpDown1_UpClick() { ttime->setText(QString::number(qMin(25.0, controller::leadingNumber(ttime->text()) + 1))); }
+void Frmdoor::UpDown1_UpClick() { ttime->setText(QString::number(qMin(25.0, ui::leadingNumber(ttime->text()) + 1))); }
 
 void Frmdoor::UpDown1_DownClick() {
-    ttime->setText(QString::number(qMax(0.0, controller::leadingNumber(ttime->text()) - 1)));
+    ttime->setText(QString::number(qMax(0.0, ui::leadingNumber(ttime->text()) - 1)));
 }
 
 void Frmdoor::Cmdadd_Click() {
@@ -205,14 +208,14 @@ void Frmdoor::Cmdadd_Click() {
         return void(ui::MsgBox(QStringLiteral("請輸入門號!"), 48));
     if (addressText.isEmpty())
         return void(ui::MsgBox(QStringLiteral("請輸入地址!"), 48));
-    const auto address = controller::wholeNumber(addressText);
+    const auto address = ui::wholeNumber(addressText);
     if (address && *address > 99)
         return void(ui::MsgBox(QStringLiteral("地址<=99，請重輸"), 48));
     if (!address)
         return void(ui::MsgBox(QStringLiteral("地址應為小于99的整數"), 48));
     if (delayText.isEmpty())
         return void(ui::MsgBox(QStringLiteral("請輸入延遲時間!"), 48));
-    const auto delay = controller::wholeNumber(delayText);
+    const auto delay = ui::wholeNumber(delayText);
     if (!delay || *delay > 25)
         return void(ui::MsgBox(delayRange, 48));
     try {
@@ -256,7 +259,7 @@ void Frmdoor::Command4_Click() {
         return void(ui::MsgBox(QStringLiteral("請輸入要修改的門號!"), 48));
     if (Taddress->text().trimmed().isEmpty())
         return void(ui::MsgBox(QStringLiteral("請輸入地址!"), 48));
-    const auto address = controller::wholeNumber(Taddress->text().trimmed());
+    const auto address = ui::wholeNumber(Taddress->text().trimmed());
     if (!address || *address > 99)
         return void(ui::MsgBox(QStringLiteral("地址<=99，請重輸"), 48));
     if (ui::MsgBox(QStringLiteral("确信要修改") + door + QStringLiteral("號門嗎?"), 36) != ui::vbYes)
@@ -277,7 +280,7 @@ bool Frmdoor::controllerAddress(int& address) {
         ui::MsgBox(QStringLiteral("請輸入地址!"), 48);
         return false;
     }
-    const auto number = controller::wholeNumber(text);
+    const auto number = ui::wholeNumber(text);
     if (!number || *number < 1 || *number > 99) {
         ui::MsgBox(addressRange, 48);
         return false;
@@ -299,14 +302,14 @@ void Frmdoor::Command1_Click() {
         return;
     if (ttime->text().trimmed().isEmpty())
         return void(ui::MsgBox(QStringLiteral("請輸入延遲時間!"), 48));
-    const auto delay = controller::wholeNumber(ttime->text().trimmed());
+    const auto delay = ui::wholeNumber(ttime->text().trimmed());
     if (!delay || *delay > 25)
         return void(ui::MsgBox(delayRange, 48));
     if (!frames::delaySteps(double(*delay)))
         return void(ui::MsgBox(controller::delayTooLong(), 48));
-    controller::hourglass(true);
+    ui::hourglass(true);
     if (!openPort())
-        return controller::hourglass(false);
+        return ui::hourglass(false);
     if (controller::DelayTime(Comm, address, lock(), double(*delay))) {
         if (run(QStringLiteral("update doors set 延遲=") + sql::number(*delay) + QStringLiteral(" where 地址=") +
                 sql::number(qint64(address)) + QStringLiteral(" and lockno=") + sql::number(qint64(lock()))))
@@ -315,7 +318,7 @@ void Frmdoor::Command1_Click() {
         ui::MsgBox(QStringLiteral(" 通訊出錯"));
     }
     Comm.setPortOpen(false);
-    controller::hourglass(false);
+    ui::hourglass(false);
 }
 
 void Frmdoor::Cmdtest_Click() {
@@ -323,15 +326,15 @@ void Frmdoor::Cmdtest_Click() {
     int address = 0;
     if (Comm.isBusy() || !controllerAddress(address))
         return;
-    const auto delay = controller::wholeNumber(ttime->text().trimmed());
+    const auto delay = ui::wholeNumber(ttime->text().trimmed());
     if (!delay || *delay > 25)
         ttime->setText(QStringLiteral("12"));
-    controller::hourglass(true);
+    ui::hourglass(true);
     Cmdadd->setEnabled(false);
     cmddel->setEnabled(false);
     // A success closes the port before its message, a failure after it.
     const auto done = [this](const QString& message, bool closeFirst) {
-        controller::hourglass(false);
+        ui::hourglass(false);
         Cmdadd->setEnabled(true);
         cmddel->setEnabled(true);
         if (closeFirst)
@@ -343,7 +346,7 @@ void Frmdoor::Cmdtest_Click() {
     if (!openPort()) {
         Cmdadd->setEnabled(true);
         cmddel->setEnabled(true);
-        controller::hourglass(false);
+        ui::hourglass(false);
         return;
     }
     mesg->setText(QStringLiteral("正在清除存儲器..."));

@@ -6,6 +6,9 @@
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "windowkit.h"
+#include "keys.h"
+#include "numbers.h"
+#include "pointer.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -82,18 +85,18 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
         box->addWidget(new QLabel(QStringLiteral("秒"), frame), 3, 2);
         grid->addWidget(frame, 1 + lock, 0);
         // Enter passes the filter but does nothing here: it is kept from the dialog.
-        new controller::KeyFilter(second2[lock], [](QKeyEvent* k) {
-            const QChar c = controller::typed(k);
-            return !controller::isEnter(k) &&
-                   (c.isNull() || c.isDigit() || c == QLatin1Char('.') || controller::isBackspace(k));
+        new ui::KeyFilter(second2[lock], [](QKeyEvent* k) {
+            const QChar c = ui::typed(k);
+            return !ui::isEnter(k) &&
+                   (c.isNull() || c.isDigit() || c == QLatin1Char('.') || ui::isBackspace(k));
         });
     }
     // An editable combo box takes the keys itself and hands them to its text
     // part past any filter there, so the filter watches both.
     for (QWidget* box : {static_cast<QWidget*>(Cdoor), static_cast<QWidget*>(Cdoor->lineEdit())})
-        new controller::KeyFilter(box, [](QKeyEvent* k) {
-            const QChar c = controller::typed(k);
-            return !controller::isEnter(k) && (c.isNull() || c.isDigit() || controller::isBackspace(k));
+        new ui::KeyFilter(box, [](QKeyEvent* k) {
+            const QChar c = ui::typed(k);
+            return !ui::isEnter(k) && (c.isNull() || c.isDigit() || ui::isBackspace(k));
         });
 
     auto* buttons = new QVBoxLayout;
@@ -123,7 +126,7 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
     const QString signs[8] = {QStringLiteral("址"), QStringLiteral("數"), QStringLiteral("1"), QStringLiteral("2"),
                               QStringLiteral("日"), QStringLiteral("時"), QStringLiteral("週"), QStringLiteral("V")};
     for (int k = 0; k < 8; ++k)
-        ImageList1 << controller::drawnIcon(colours[k], signs[k]);
+        ImageList1 << ui::drawnIcon(colours[k], signs[k]);
 
     connect(Cdoor, &QComboBox::activated, this, &Frmdoors::Cdoor_Click);
     Form_Load();
@@ -171,7 +174,7 @@ bool Frmdoors::addressChecked(int& address) {
         ui::MsgBox(QStringLiteral("請輸入地址!"), 48);
         return false;
     }
-    const auto number = controller::wholeNumber(text);
+    const auto number = ui::wholeNumber(text);
     if (!number || *number > 99) {
         ui::MsgBox(QStringLiteral("地址<=99，請重輸"), 48);
         return false;
@@ -197,7 +200,7 @@ bool Frmdoors::delaysChecked() {
             continue;
         }
         const bool isIron = Opt[lock * 3 + 2]->isChecked();
-        const auto value = controller::delayNumber(text);
+        const auto value = ui::delayNumber(text);
         if (!value || *value > (isIron ? 2 : 25)) {
             ui::MsgBox(isIron ? QStringLiteral("鐵門鎖延遲時間建議在0到2之間!") : QStringLiteral("門鎖延遲時間建議在0到25之間!"),
                        48);
@@ -226,7 +229,7 @@ QString Frmdoors::insertStatement(bool compact) const {
 void Frmdoors::Cdoor_Click() {
     ListView1->clear();
     int address = 0;
-    const auto number = controller::wholeNumber(Cdoor->currentText().trimmed());
+    const auto number = ui::wholeNumber(Cdoor->currentText().trimmed());
     if (!number || *number > 99)
         return;
     address = int(*number);
@@ -343,7 +346,7 @@ void Frmdoors::cmddel_Click() {
     }
     if (ui::MsgBox(QStringLiteral("确信要刪除地址為") + text + QStringLiteral("的門及其相應的發卡記錄嗎?"), 36) != ui::vbYes)
         return;
-    const auto number = controller::wholeNumber(text);
+    const auto number = ui::wholeNumber(text);
     if (number) {
         const QString where = QStringLiteral(" where 地址=") + sql::number(*number);
         for (const QString& table : {QStringLiteral("doors"), QStringLiteral("faka")}) {
@@ -364,16 +367,16 @@ void Frmdoors::Cmdtest_Click() {
     for (int lock = 0; lock < 2; ++lock) {
         if (!Clkn1[lock]->isChecked())
             continue;
-        const auto value = controller::delayNumber(second2[lock]->text().trimmed());
+        const auto value = ui::delayNumber(second2[lock]->text().trimmed());
         if (!value || *value > (Opt[lock * 3 + 2]->isChecked() ? 2 : 25))
             second2[lock]->setText(defaultDelay(lock));
     }
-    controller::hourglass(true);
+    ui::hourglass(true);
     for (QPushButton* b : {Cmdadd, cmddel, Command4})
         b->setEnabled(false);
     // A success closes the port before its message, a failure after it.
     const auto done = [this](const QString& message, bool closeFirst) {
-        controller::hourglass(false);
+        ui::hourglass(false);
         for (QPushButton* b : {Cmdadd, cmddel, Command4})
             b->setEnabled(true);
         if (closeFirst)
@@ -397,22 +400,22 @@ void Frmdoors::Command1_Click() {
         return;
     // Every ticked delay must fit the controller's byte before anything goes out.
     for (int lock = 0; lock < 2; ++lock) {
-        if (Clkn1[lock]->isChecked() && !frames::delaySteps(*controller::delayNumber(second2[lock]->text().trimmed()))) {
+        if (Clkn1[lock]->isChecked() && !frames::delaySteps(*ui::delayNumber(second2[lock]->text().trimmed()))) {
             ui::MsgBox(controller::delayTooLong(), 48);
             return;
         }
     }
-    controller::hourglass(true);
+    ui::hourglass(true);
     if (!controller::openFromSettings(Comm)) {
         ui::MsgBox(QStringLiteral("串口通信端口沒有打開"), 48);
-        controller::hourglass(false);
+        ui::hourglass(false);
         return;
     }
     const QString names[2] = {QStringLiteral("鎖一"), QStringLiteral("鎖二")};
     for (int lock = 0; lock < 2; ++lock) {
         if (!Clkn1[lock]->isChecked())
             continue;
-        const double delay = *controller::delayNumber(second2[lock]->text().trimmed());
+        const double delay = *ui::delayNumber(second2[lock]->text().trimmed());
         if (!controller::DelayTime(Comm, address, lock + 1, delay)) {
             ui::MsgBox(QStringLiteral(" ") + names[lock] + QStringLiteral("通訊出錯"));
             continue;
@@ -426,7 +429,7 @@ void Frmdoors::Command1_Click() {
         }
     }
     Comm.setPortOpen(false);
-    controller::hourglass(false);
+    ui::hourglass(false);
 }
 
 void Frmdoors::Command2_Click() { close(); }

@@ -5,7 +5,8 @@
 #include "msgbox.h"
 #include "recordset.h"
 #include "sqlvalue.h"
-#include "windowkit.h"
+#include "numbers.h"
+#include "pointer.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -67,7 +68,7 @@ void Frmspe::hideEvent(QHideEvent* event) {
 }
 
 void Frmspe::finish(const QString& message, bool enableOpen) {
-    controller::hourglass(false);
+    ui::hourglass(false);
     ui::MsgBox(message, 48);
     Copen->setEnabled(enableOpen);
 }
@@ -78,7 +79,7 @@ void Frmspe::Copen_Click() {
         ui::MsgBox(QStringLiteral("請選擇門號!"), 48);
         return;
     }
-    const double typed = controller::leadingNumber(text);
+    const double typed = ui::leadingNumber(text);
     if (typed > 99)
         return;  // no such row can exist
     jet::Recordset rs = app::db.OpenRecordset(
@@ -92,7 +93,7 @@ void Frmspe::Copen_Click() {
     rs.Close();
 
     Copen->setEnabled(false);
-    controller::hourglass(true);
+    ui::hourglass(true);
     if (!controller::openFromSettings(Comm)) {
         finish(QStringLiteral("串口通信端口沒有打開"), false);
         return;

@@ -3,7 +3,7 @@
 #include "app.h"
 #include "exchanges.h"
 #include "recordset.h"
-#include "windowkit.h"
+#include "pointer.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -52,12 +52,12 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent) {
     grid->setColumnStretch(1, 2);
 
     ImageList1 = {
-        {QStringLiteral("opened"), controller::drawnIcon(QColor(200, 150, 40), QStringLiteral("-"))},
-        {QStringLiteral("closed"), controller::drawnIcon(QColor(200, 150, 40), QStringLiteral("+"))},
-        {QStringLiteral("info"), controller::drawnIcon(QColor(40, 100, 200), QStringLiteral("…"))},
-        {QStringLiteral("ok"), controller::drawnIcon(QColor(30, 150, 60), QStringLiteral("✓"))},
-        {QStringLiteral("info1"), controller::drawnIcon(QColor(120, 120, 120), QStringLiteral("i"))},
-        {QStringLiteral("failed"), controller::drawnIcon(QColor(200, 40, 40), QStringLiteral("✗"))},
+        {QStringLiteral("opened"), ui::drawnIcon(QColor(200, 150, 40), QStringLiteral("-"))},
+        {QStringLiteral("closed"), ui::drawnIcon(QColor(200, 150, 40), QStringLiteral("+"))},
+        {QStringLiteral("info"), ui::drawnIcon(QColor(40, 100, 200), QStringLiteral("…"))},
+        {QStringLiteral("ok"), ui::drawnIcon(QColor(30, 150, 60), QStringLiteral("✓"))},
+        {QStringLiteral("info1"), ui::drawnIcon(QColor(120, 120, 120), QStringLiteral("i"))},
+        {QStringLiteral("failed"), ui::drawnIcon(QColor(200, 40, 40), QStringLiteral("✗"))},
     };
 
     connect(exitclose, &QPushButton::clicked, this, &FrmSysInf::close);

@@ -126,7 +126,7 @@ void frmfkj::Command1_Click()
         rs.Update();
         rs.Close();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     app::fkjdz = address;

@@ -146,7 +146,7 @@ void FrmRigS::Form_Load()
             mayChangeFlags = isTrue(me.Field(QStringLiteral("usermanage")));
         }
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
     }
     Cmdadd->setEnabled(maySetUsers);
     Cmdmodify->setEnabled(maySetUsers);
@@ -162,7 +162,7 @@ void FrmRigS::Text1_Change()
     try {
         rs = seek(trimmedName());
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     const bool found = !trimmedName().isEmpty() && !rs.NoMatch();
@@ -206,7 +206,7 @@ void FrmRigS::Cmdadd_Click()
         rs.SetField(QStringLiteral("usermanage"), mayChangeFlags && Che2->isChecked());
         rs.Update();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     List1->addItem(name);
@@ -237,7 +237,7 @@ void FrmRigS::Cmdmodify_Click()
         rs.Update();
         fillList();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
     }
 }
 
@@ -268,7 +268,7 @@ void FrmRigS::Cmddelete_Click()
         Che2->setChecked(false);
         fillList();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
     }
 }
 
@@ -285,7 +285,7 @@ void FrmRigS::Cmdok_Click()
             rs.SetField(rightColumn(i), Ch[i]->isChecked());
         rs.Update();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     ui::MsgBox(QStringLiteral("保存完畢！"));

@@ -103,7 +103,7 @@ void FrmSJCJSZ::Command1_Click()
         file.Close();
     } catch (const jet::DbError& e) {
         // The running schedule stays as it is, as stored.
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     app::cjmode = mode;

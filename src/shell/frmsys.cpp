@@ -4,7 +4,9 @@
 #include "exchanges.h"
 #include "msgbox.h"
 #include "recordset.h"
-#include "windowkit.h"
+#include "keys.h"
+#include "numbers.h"
+#include "pointer.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -19,7 +21,7 @@ namespace {
 
 // A positive 16-bit number, as the settings rows and values hold them.
 std::optional<short> positiveShort(const QString& text, int lowest) {
-    const auto n = controller::wholeNumber(text.trimmed());
+    const auto n = ui::wholeNumber(text.trimmed());
     if (!n || *n < lowest || *n > 32767)
         return std::nullopt;
     return short(*n);
@@ -72,20 +74,20 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent) {
     grid->addWidget(Frame1, 5, 0, 1, 3);
     Frame1->hide();
 
-    new controller::KeyFilter(Tport, [](QKeyEvent* k) {
-        const QChar c = controller::typed(k);
-        if (c.isDigit() || controller::isBackspace(k) || (c.isNull() && !controller::isEnter(k)))
+    new ui::KeyFilter(Tport, [](QKeyEvent* k) {
+        const QChar c = ui::typed(k);
+        if (c.isDigit() || ui::isBackspace(k) || (c.isNull() && !ui::isEnter(k)))
             return true;
         QApplication::beep();
         return false;
     });
-    new controller::KeyFilter(tdz, [this](QKeyEvent* k) {
-        if (controller::isEnter(k)) {
+    new ui::KeyFilter(tdz, [this](QKeyEvent* k) {
+        if (ui::isEnter(k)) {
             focusNextChild();
             return false;
         }
-        const QChar c = controller::typed(k);
-        return c.isDigit() || (c.isNull() && !controller::isBackspace(k));
+        const QChar c = ui::typed(k);
+        return c.isDigit() || (c.isNull() && !ui::isBackspace(k));
     });
     connect(Cmdok, &QPushButton::clicked, this, &frmsys::Cmdok_Click);
     connect(Cmdtest, &QPushButton::clicked, this, &frmsys::Cmdtest_Click);
@@ -183,7 +185,7 @@ void frmsys::Command1_Click() {
         tdz->setFocus();
         return;
     }
-    const auto address = controller::wholeNumber(text);
+    const auto address = ui::wholeNumber(text);
     if (!address || *address > 99) {
         ui::MsgBox(QStringLiteral("地址為0-99之間的整數"));
         tdz->setFocus();
@@ -192,7 +194,7 @@ void frmsys::Command1_Click() {
     // Every press tests what the boxes hold now, not an earlier press's values.
     Comm.setPortOpen(false);
     try {
-        Comm.setCommPort(int(controller::wholeNumber(Tport->text().trimmed()).value_or(0)));
+        Comm.setCommPort(int(ui::wholeNumber(Tport->text().trimmed()).value_or(0)));
     } catch (const serial::PortError&) {
         ui::MsgBox(QStringLiteral("通訊端口設置錯誤"), 48);
         panelShown(false);
@@ -213,10 +215,10 @@ void frmsys::Command1_Click() {
         Comm.setOutBufferSize(*out);
         opened = controller::openPort(Comm);
     }
-    controller::hourglass(true);
+    ui::hourglass(true);
     const auto outcome = opened ? controller::SetTime(Comm, int(*address), QTime::currentTime())
                                 : controller::Outcome::PortFailed;
-    controller::hourglass(false);
+    ui::hourglass(false);
     panelShown(false);
     switch (outcome) {
     case controller::Outcome::Ok: ui::MsgBox(QStringLiteral("測試成功"), 48); break;

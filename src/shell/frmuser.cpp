@@ -104,7 +104,7 @@ bool Frmuser::Form_Load()
         }
         fillList();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return false;
     }
     return true;
@@ -139,7 +139,7 @@ void Frmuser::showOperator(const QString& name)
         Tpasswd->setText(rs.Field(passwordColumn).toString());
         Option1[rs.Field(rankColumn).toInt() == Maintainer ? 0 : 1]->setChecked(true);
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
     }
 }
 
@@ -193,7 +193,7 @@ void Frmuser::Cmdadd_Click()
         rs.AddNew();
         store(rs, name, rank);
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     Cuser->addItem(Cuser->currentText());
@@ -225,7 +225,7 @@ void Frmuser::Cmdchange_Click()
         rs.Edit();
         store(rs, name, rank);
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     ui::MsgBox(QStringLiteral("修改完畢"), 48);
@@ -245,7 +245,7 @@ void Frmuser::Cmddelete_Click()
         rs.Delete();
         fillList();
     } catch (const jet::DbError& e) {
-        reportDbFailure(e);
+        ui::reportDbFailure(e);
         return;
     }
     Tpasswd->clear();

@@ -1,7 +1,7 @@
 #include "frmbm.h"
 
 #include "app.h"
-#include "dbguard.h"
+#include "dbfailure.h"
 #include "issuedcards.h"
 #include "keys.h"
 #include "msgbox.h"
@@ -65,7 +65,7 @@ Frmbm::Frmbm(QWidget* parent) : QWidget(parent)
 bool Frmbm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Tbm && event->type() == QEvent::KeyPress) {
-        if (controller::isEnter(static_cast<QKeyEvent*>(event))) {
+        if (ui::isEnter(static_cast<QKeyEvent*>(event))) {
             focusNextChild();
             return true;
         }
@@ -111,7 +111,7 @@ void Frmbm::Cmdadd_Click()
             refreshList();
         }
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     Tbm->setFocus();
 }
@@ -135,11 +135,11 @@ void Frmbm::Cmdch_Click()
             return;
         }
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         return;
     }
     // The register and the people take the new name together or not at all.
-    cards::storeAtomically(app::db, [&] {
+    ui::storeAtomically(app::db, [&] {
         app::db.Execute(QStringLiteral("update department set 部門=") + sql::text(name) + QStringLiteral(" where 部門=")
                         + sql::text(old));
         app::db.Execute(QStringLiteral("update people set 部門=") + sql::text(name) + QStringLiteral(" where 部門=")
@@ -166,7 +166,7 @@ void Frmbm::cmddel_Click()
             }
         }
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     refreshList();
     Tbm->clear();
@@ -178,7 +178,7 @@ void Frmbm::cmddel_Click()
 void Frmbm::deleteWithPeople(const QString& name)
 {
     const QString department = sql::text(name);
-    cards::storeAtomically(app::db, [&] {
+    ui::storeAtomically(app::db, [&] {
         jet::Recordset issued = app::db.OpenRecordset(QStringLiteral(" select ") + cardstore::archivedColumns()
                                                           + QStringLiteral(" from fakapl where 部門=") + department,
                                                       jet::dbOpenDynaset);

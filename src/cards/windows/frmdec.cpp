@@ -1,7 +1,7 @@
 #include "frmdec.h"
 
 #include "app.h"
-#include "dbguard.h"
+#include "dbfailure.h"
 #include "named.h"
 #include "exchanges.h"
 #include "issuedcards.h"
@@ -9,6 +9,7 @@
 #include "msgbox.h"
 #include "recordset.h"
 #include "sqlvalue.h"
+#include "pointer.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -27,8 +28,8 @@
 
 namespace {
 
-using cards::named;
-using cards::pickBox;
+using ui::named;
+using ui::pickBox;
 
 // A typed address is one the controllers can have.
 bool parseAddress(const QString& text, int* address)
@@ -139,7 +140,7 @@ void FrmDec::Form_Load()
             Ldr->addItem(addresses.Field(0).toString());
         }
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     for (QComboBox* box : {kh, dz, bm}) {
         box->setCurrentIndex(-1);
@@ -168,15 +169,15 @@ bool FrmDec::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress && is(kh)) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!cards::typesCharacter(key))
+        if (!ui::typesCharacter(key))
             return false;
-        if (controller::isEnter(key)) {
+        if (ui::isEnter(key)) {
             Command1->setFocus();
             return true;
         }
         if (key->key() == Qt::Key_Backspace)
             return false;
-        if (!cards::typesDigit(key))
+        if (!ui::typesDigit(key))
             return true;
         if (kh->currentText().trimmed().size() >= 6) {
             Command1->setFocus();
@@ -218,7 +219,7 @@ void FrmDec::kh_Click()
             }
         }
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
 }
 
@@ -241,7 +242,7 @@ void FrmDec::Command1_Click()
         fakaRs = app::db.OpenRecordset(QStringLiteral("faka"), jet::dbOpenTable);
         fakaRs.SetIndex(QStringLiteral("primarykey"));
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         running = false;
         return;
     }
@@ -344,7 +345,7 @@ bool FrmDec::cardsOf(const QString& select, QStringList* issued)
             *issued << rs.Field(0).toString();
         return true;
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         return false;
     }
 }
@@ -373,14 +374,14 @@ FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
             return Outcome::NotFound;
         stored = fakaRs.Field(QStringLiteral("卡號")).toString().trimmed();
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         return Outcome::Stop;
     }
-    controller::hourglass(true);
+    ui::hourglass(true);
     const bool removed = controller::delfromdoor(*Comm, address, stored);
-    controller::hourglass(false);
+    ui::hourglass(false);
     if (!removed)
         return Outcome::Failed;
-    const bool stored_ok = cards::storeAtomically(app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); });
+    const bool stored_ok = ui::storeAtomically(app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); });
     return stored_ok ? Outcome::Removed : Outcome::Stop;
 }

@@ -1,13 +1,13 @@
 #include "frmfkzl.h"
 
 #include "app.h"
-#include "dbguard.h"
+#include "dbfailure.h"
 #include "exchanges.h"
 #include "issuedcards.h"
 #include "msgbox.h"
 #include "recordset.h"
 #include "sqlvalue.h"
-#include "windowkit.h"
+#include "keys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -72,7 +72,7 @@ void FrmFKZL::Form_Load()
             addresses << rs.Field(0).toInt();
         }
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     Combo1->setCurrentIndex(-1);
     counter = 0;
@@ -99,7 +99,7 @@ void FrmFKZL::reject()
 // erase a controller's list. A button with the focus takes its own Enter.
 void FrmFKZL::keyPressEvent(QKeyEvent* event)
 {
-    if (!controller::isEnter(event))
+    if (!ui::isEnter(event))
         QDialog::keyPressEvent(event);
 }
 
@@ -130,7 +130,7 @@ void FrmFKZL::rebuild()
         for (; !rs.Eof(); rs.MoveNext())
             issued << cardstore::fromRow(rs);
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         return;
     }
     if (issued.isEmpty()) {

@@ -2,7 +2,7 @@
 
 #include "app.h"
 #include "boundgrid.h"
-#include "dbguard.h"
+#include "dbfailure.h"
 #include "named.h"
 #include "layout.h"
 #include "photobox.h"
@@ -23,11 +23,11 @@
 
 namespace {
 
-using cards::named;
+using ui::named;
 
 QComboBox* sexBox(QWidget* parent, const char* name, const QString& shown)
 {
-    auto* box = cards::pickBox(parent, name);
+    auto* box = ui::pickBox(parent, name);
     box->addItems({QStringLiteral("男"), QStringLiteral("女")});
     box->setCurrentText(shown);
     return box;
@@ -74,10 +74,10 @@ void Frmxg::buildControls()
     Option1->setGeometry(10, 22, 60, 24);
     Option2 = named(new QRadioButton(QStringLiteral("卡號範圍"), Frame3), "Option2");
     Option2->setGeometry(72, 22, 90, 24);
-    Ckh1 = cards::pickBox(Frame3, "Ckh1");
+    Ckh1 = ui::pickBox(Frame3, "Ckh1");
     Ckh1->setGeometry(166, 22, 120, 24);
     label(Frame3, "－", 292, 22, 16);
-    Ckh2 = cards::pickBox(Frame3, "Ckh2");
+    Ckh2 = ui::pickBox(Frame3, "Ckh2");
     Ckh2->setGeometry(312, 22, 120, 24);
     for (QComboBox* c : {Ckh1, Ckh2}) {
         c->installEventFilter(this);
@@ -106,7 +106,7 @@ void Frmxg::buildControls()
     Tfcz = named(new QLineEdit(Frame1), "Tfcz");
     Tid = named(new QLineEdit(Frame1), "Tid");
     Tnation = named(new QLineEdit(Frame1), "Tnation");
-    Cbm = cards::pickBox(Frame1, "Cbm");
+    Cbm = ui::pickBox(Frame1, "Cbm");
     Thukou = named(new QLineEdit(Frame1), "Thukou");
     Tcompany = named(new QLineEdit(Frame1), "Tcompany");
     const std::pair<const char*, QWidget*> ownerRows[] = {
@@ -203,7 +203,7 @@ void Frmxg::Form_Load()
         fakaRs = app::db.OpenRecordset(QStringLiteral("faka"), jet::dbOpenTable);
         fakaRs.SetIndex(QStringLiteral("kh"));
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     query = QStringLiteral("select * from people");
     DBGrid1->setDatabaseName(platform::programFile(QStringLiteral("kestrom.mdb")));

@@ -4,7 +4,7 @@
 
 #include "app.h"
 #include "boundgrid.h"
-#include "dbguard.h"
+#include "dbfailure.h"
 #include "keys.h"
 #include "msgbox.h"
 #include "photobox.h"
@@ -63,7 +63,7 @@ bool Frmxg::eventFilter(QObject* watched, QEvent* event)
 // them. A button with the focus takes its own Enter.
 void Frmxg::keyPressEvent(QKeyEvent* event)
 {
-    if (!controller::isEnter(event))
+    if (!ui::isEnter(event))
         QDialog::keyPressEvent(event);
 }
 
@@ -71,7 +71,7 @@ void Frmxg::keyPressEvent(QKeyEvent* event)
 // before that only digits and Backspace are taken.
 bool Frmxg::tkhKey(QKeyEvent* key)
 {
-    if (!cards::typesCharacter(key))
+    if (!ui::typesCharacter(key))
         return false;
     const bool backspace = key->key() == Qt::Key_Backspace;
     if (Tkh->text().trimmed().size() >= 6) {
@@ -81,7 +81,7 @@ bool Frmxg::tkhKey(QKeyEvent* key)
         focusNextChild();
         return true;
     }
-    return !(cards::typesDigit(key) || backspace);
+    return !(ui::typesDigit(key) || backspace);
 }
 
 void Frmxg::lookUpTypedCard()
@@ -141,7 +141,7 @@ void Frmxg::Data2_Refresh()
     try {
         DBGrid1->Refresh();
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
 }
 
@@ -196,7 +196,7 @@ void Frmxg::addPerson()
     } catch (const jet::DbError& e) {
         if (peopleRs.isOpen())
             peopleRs.CancelUpdate();
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     Data2_Refresh();
     Tkh->setFocus();
@@ -216,7 +216,7 @@ void Frmxg::modifyPerson()
     } catch (const jet::DbError& e) {
         if (peopleRs.isOpen())
             peopleRs.CancelUpdate();
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
     Data2_Refresh();
     clearBoxes();
@@ -237,11 +237,11 @@ void Frmxg::deletePerson()
         }
         peopleRs.Seek(QStringLiteral("="), card);
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         return;
     }
     if (!peopleRs.NoMatch()) {
-        cards::storeAtomically(app::db, [this] {
+        ui::storeAtomically(app::db, [this] {
             jet::Recordset archive = app::db.OpenRecordset(QStringLiteral("dpeople"), jet::dbOpenTable);
             archive.AddNew();
             archive.SetField(QStringLiteral("卡號"), peopleRs.Field(QStringLiteral("卡號")));
@@ -278,7 +278,7 @@ void Frmxg::printPeople()
         app::db.Execute(QStringLiteral("delete * from peoplept"));
         app::db.Execute(QStringLiteral("insert into peoplept ") + query);
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
         return;
     }
     CrystalReport1.setDataFiles(0, platform::programFile(QStringLiteral("kestrom.mdb")));
@@ -288,6 +288,6 @@ void Frmxg::printPeople()
     } catch (const report::ReportError& e) {
         ui::MsgBox(e.message(), 48);
     } catch (const jet::DbError& e) {
-        cards::reportDbError(e);
+        ui::reportDbFailure(e);
     }
 }

@@ -2,7 +2,7 @@
 #include <QComboBox>
 #include <QString>
 
-namespace cards {
+namespace ui {
 
 // A control under its name: the object name is the control's name, which
 // the layout rescaling and the tests find it by.
@@ -25,4 +25,4 @@ inline QComboBox* pickBox(QWidget* parent, const char* name)
     return box;
 }
 
-}  // namespace cards
+}  // namespace ui

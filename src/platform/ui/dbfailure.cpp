@@ -1,10 +1,10 @@
-#include "dbguard.h"
+#include "dbfailure.h"
 
 #include "msgbox.h"
 
-namespace cards {
+namespace ui {
 
-void reportDbError(const jet::DbError& error)
+void reportDbFailure(const jet::DbError& error)
 {
     ui::MsgBox(QStringLiteral("數據庫操作失敗：\n") + error.message(), 16);
 }
@@ -18,9 +18,9 @@ bool storeAtomically(jet::Database& db, const std::function<void()>& work)
         return true;
     } catch (const jet::DbError& e) {
         db.Rollback();
-        reportDbError(e);
+        reportDbFailure(e);
         return false;
     }
 }
 
-}  // namespace cards
+}  // namespace ui

@@ -3,14 +3,15 @@
 
 #include <functional>
 
-namespace cards {
+namespace ui {
+
+// Tells the operator that the database refused a statement, instead of
+// letting the error end the program.
+void reportDbFailure(const jet::DbError& error);
 
 // Runs the statements of one operation as a whole: when the database refuses
 // one of them, the earlier ones are taken back and the operator is told, so
 // nothing is left half-written. Returns whether the work was stored.
 bool storeAtomically(jet::Database& db, const std::function<void()>& work);
 
-// Tells the operator that the database refused a statement.
-void reportDbError(const jet::DbError& error);
-
-}  // namespace cards
+}  // namespace ui
