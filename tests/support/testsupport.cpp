@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <sqlite3.h>
 
 namespace testsupport {
 
@@ -103,6 +104,22 @@ int ProgramFolderTest::count(const QString& table, const QString& where) const
     return scalar(QStringLiteral("select count(*) from ") + table
                   + (where.isEmpty() ? QString() : QStringLiteral(" where ") + where))
         .toInt();
+}
+
+QString ProgramFolderTest::writeWithoutWaiting(const char* statements) const
+{
+    sqlite3* h = nullptr;
+    QString message;
+    if (sqlite3_open_v2(file(QStringLiteral("kestrom.mdb")).toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr)
+        == SQLITE_OK) {
+        sqlite3_busy_timeout(h, 0);
+        if (sqlite3_exec(h, statements, nullptr, nullptr, nullptr) != SQLITE_OK)
+            message = QString::fromUtf8(sqlite3_errmsg(h));
+    } else {
+        message = QString::fromUtf8(sqlite3_errmsg(h));
+    }
+    sqlite3_close(h);
+    return message;
 }
 
 }  // namespace testsupport

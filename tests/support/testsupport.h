@@ -50,6 +50,10 @@ protected:
     // First column of the first row of a select, or an invalid value.
     QVariant scalar(const QString& select) const;
     int count(const QString& table, const QString& where = QString()) const;
+    // Runs statements through a raw handle of the file that waits for no
+    // lock, so it fails at once while another handle holds one. Returns
+    // the database's message, empty when they ran.
+    QString writeWithoutWaiting(const char* statements) const;
 
     Dialogs dialogs;
 

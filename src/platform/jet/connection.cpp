@@ -211,12 +211,15 @@ void bindValue(sqlite3_stmt* st, int index, const QVariant& v, ColumnKind kind)
         sqlite3_bind_int64(st, index, v.toLongLong());
 }
 
-Statement::Statement(sqlite3* handle, const QString& text) : db(handle)
+namespace {
+
+sqlite3_stmt* prepareOne(sqlite3* db, const QString& text)
 {
     if (!db)
         raise(nullptr, text);
     const QByteArray utf8 = text.toUtf8();
     const char* tail = nullptr;
+    sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &st, &tail) != SQLITE_OK)
         raise(db, text);
     // One statement at a time: whatever follows a ';' is refused, never run.
@@ -224,17 +227,15 @@ Statement::Statement(sqlite3* handle, const QString& text) : db(handle)
         const QString rest = QString::fromUtf8(tail).trimmed();
         if (!rest.isEmpty() && rest != QLatin1String(";")) {
             sqlite3_finalize(st);
-            st = nullptr;
             throw DbError(QStringLiteral("Characters found after end of SQL statement: '%1'.").arg(rest));
         }
     }
     if (!st)
         throw DbError(QStringLiteral("Invalid SQL statement: '%1'.").arg(text));
+    return st;
 }
 
-Statement::~Statement() { sqlite3_finalize(st); }
-
-bool Statement::step()
+bool stepOne(sqlite3* db, sqlite3_stmt* st)
 {
     const int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW)
@@ -242,6 +243,55 @@ bool Statement::step()
     if (rc == SQLITE_DONE)
         return false;
     raise(db, QString::fromUtf8(sqlite3_sql(st)));
+}
+
+}  // namespace
+
+Statement::Statement(sqlite3* handle, const QString& text) : db(handle), st(prepareOne(handle, text)) {}
+
+Statement::~Statement() { sqlite3_finalize(st); }
+
+bool Statement::step() { return stepOne(db, st); }
+
+CachedStatement::CachedStatement(const Connection& c, const QString& sqliteText)
+    : conn(c), text(sqliteText), st(c.take(sqliteText))
+{
+}
+
+CachedStatement::~CachedStatement() { conn.giveBack(text, st); }
+
+bool CachedStatement::step() { return stepOne(conn.handle(), st); }
+
+sqlite3_stmt* Connection::take(const QString& text) const
+{
+    if (auto it = idle.find(text); it != idle.end()) {
+        sqlite3_stmt* st = *it;
+        idle.erase(it);
+        return st;
+    }
+    return prepareOne(handle(), text);
+}
+
+void Connection::giveBack(const QString& text, sqlite3_stmt* st) const
+{
+    constexpr qsizetype kept = 64;
+    if (!db || idle.contains(text) || idle.size() >= kept) {
+        sqlite3_finalize(st);
+        return;
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    idle.insert(text, st);
+}
+
+ChangeStamp Connection::changeStamp() const
+{
+    ChangeStamp stamp;
+    stamp.own = sqlite3_total_changes64(handle());
+    CachedStatement version(*this, QStringLiteral("pragma data_version"));
+    if (version.step())
+        stamp.others = sqlite3_column_int64(version.get(), 0);
+    return stamp;
 }
 
 Connection::Connection(const QString& path) : file(path)
@@ -271,6 +321,9 @@ Connection::~Connection() { close(); }
 
 void Connection::close()
 {
+    for (sqlite3_stmt* st : std::as_const(idle))
+        sqlite3_finalize(st);
+    idle.clear();
     if (db) {
         sqlite3_close_v2(db);
         db = nullptr;

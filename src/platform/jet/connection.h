@@ -1,6 +1,7 @@
 #pragma once
 #include "dberror.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -32,6 +33,35 @@ private:
     sqlite3_stmt* st = nullptr;
 };
 
+class Connection;
+
+// A statement prepared once and kept by its connection for the next use of
+// the same text. Each use ends with a reset, so no statement holds the
+// file's lock once the call that used it returns.
+class CachedStatement {
+public:
+    CachedStatement(const Connection& conn, const QString& sqliteText);
+    ~CachedStatement();
+    CachedStatement(const CachedStatement&) = delete;
+    CachedStatement& operator=(const CachedStatement&) = delete;
+    sqlite3_stmt* get() const { return st; }
+    bool step();  // true while a row is there
+    int columnCount() const { return sqlite3_column_count(st); }
+
+private:
+    const Connection& conn;
+    QString text;
+    sqlite3_stmt* st = nullptr;
+};
+
+// What tells whether the file may have changed since an earlier look: this
+// connection's own changes and the commits of every other one.
+struct ChangeStamp {
+    sqlite3_int64 own = -1;
+    sqlite3_int64 others = -1;
+    bool operator==(const ChangeStamp&) const = default;
+};
+
 class Connection {
 public:
     explicit Connection(const QString& path);
@@ -52,9 +82,16 @@ public:
     QStringList indexColumns(const QString& realIndex) const;
     ColumnKind columnKind(const QString& table, const QString& column) const;
 
+    ChangeStamp changeStamp() const;
+
 private:
+    friend class CachedStatement;
+    sqlite3_stmt* take(const QString& text) const;
+    void giveBack(const QString& text, sqlite3_stmt* st) const;
+
     QString file;
     sqlite3* db = nullptr;
+    mutable QHash<QString, sqlite3_stmt*> idle;  // prepared statements between uses, by their text
 };
 
 [[noreturn]] void raise(sqlite3* db, const QString& context);

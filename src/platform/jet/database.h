@@ -9,6 +9,7 @@
 namespace jet {
 
 class Connection;
+class OrderedRows;
 class Recordset;
 
 enum RecordsetType { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenDefault = 0 };
@@ -39,6 +40,7 @@ public:
 
 private:
     friend Database OpenDatabase(const QString&, bool, bool, const QString&);
+    friend std::unique_ptr<OrderedRows> openOrderedRows(const Database&, const QString&);
     explicit Database(std::shared_ptr<Connection> c) : conn(std::move(c)) {}
     Connection& connection() const;
     std::shared_ptr<Connection> conn;
