@@ -3,6 +3,8 @@
 #include "sqlvalue.h"
 
 #include <QFileInfo>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -284,14 +286,48 @@ void Connection::giveBack(const QString& text, sqlite3_stmt* st) const
     idle.insert(text, st);
 }
 
+namespace {
+
+std::atomic<quint64> commitsOfThisProgram{0};
+
+int countCommit(void*)
+{
+    ++commitsOfThisProgram;
+    return 0;  // let it commit
+}
+
+qint64 now()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// How long a look at other programs' commits holds: within one handler's
+// walk over rows nothing asks again; between the operator's moves it does.
+constexpr qint64 othersLookHolds = 50;
+
+}  // namespace
+
 ChangeStamp Connection::changeStamp() const
 {
     ChangeStamp stamp;
     stamp.own = sqlite3_total_changes64(handle());
+    stamp.commits = commitsOfThisProgram;
+    stamp.taken = now();
     CachedStatement version(*this, QStringLiteral("pragma data_version"));
     if (version.step())
         stamp.others = sqlite3_column_int64(version.get(), 0);
     return stamp;
+}
+
+bool Connection::unchangedSince(const ChangeStamp& stamp) const
+{
+    if (sqlite3_total_changes64(handle()) != stamp.own || commitsOfThisProgram != stamp.commits)
+        return false;
+    if (now() - stamp.taken < othersLookHolds)
+        return true;
+    CachedStatement version(*this, QStringLiteral("pragma data_version"));
+    return version.step() && sqlite3_column_int64(version.get(), 0) == stamp.others;
 }
 
 Connection::Connection(const QString& path) : file(path)
@@ -306,6 +342,7 @@ Connection::Connection(const QString& path) : file(path)
         throw DbError(QStringLiteral("Could not open '%1': %2").arg(path, msg));
     }
     sqlite3_busy_timeout(db, 5000);
+    sqlite3_commit_hook(db, countCommit, nullptr);
     sqlite3_extended_result_codes(db, 1);
     registerFunctions(db);
     // A damaged file or one that is no database fails here rather than at the first statement.

@@ -55,11 +55,14 @@ private:
 };
 
 // What tells whether the file may have changed since an earlier look: this
-// connection's own changes and the commits of every other one.
+// connection's own changes, the commits of every handle of this program, and
+// (looked at again only when some time has passed, as it costs a read of the
+// file) those of other programs.
 struct ChangeStamp {
     sqlite3_int64 own = -1;
+    quint64 commits = 0;
     sqlite3_int64 others = -1;
-    bool operator==(const ChangeStamp&) const = default;
+    qint64 taken = 0;  // milliseconds on a monotonic clock
 };
 
 class Connection {
@@ -83,6 +86,7 @@ public:
     ColumnKind columnKind(const QString& table, const QString& column) const;
 
     ChangeStamp changeStamp() const;
+    bool unchangedSince(const ChangeStamp& stamp) const;
 
 private:
     friend class CachedStatement;

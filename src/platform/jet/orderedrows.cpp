@@ -127,6 +127,7 @@ void OrderedRows::forget()
     innerFrom.clear();
     innerWhere.clear();
     descending.clear();
+    sortTerms = 0;
     bounds.clear();
     added.clear();
 }
@@ -177,6 +178,7 @@ bool OrderedRows::openDirect(const SelectParts& parts)
     if (!useTables(parts))
         return false;
     QStringList columns = parts.columns;
+    sortTerms = static_cast<int>(parts.order.size());
     for (const auto& term : parts.order) {
         columns << term.expression + QStringLiteral(" as ") + keyColumn(static_cast<int>(descending.size()));
         descending << term.descending;
@@ -357,7 +359,11 @@ OrderedRows::Part OrderedRows::exactlyBeyond(const RowKey& from, bool reverse) c
     QString equal;
     QVector<QVariant> equalValues;
     for (int i = 0; i < descending.size(); ++i) {
-        const QString k = keyColumn(i);
+        // The leading ranges of beyond() take the read to the key through an
+        // index; this condition only sorts out the rows there, compared as
+        // stored (a unary plus drops the column's affinity, so no text is
+        // tried as a number row after row) in the column's collation.
+        const QString k = QLatin1Char('+') + keyColumn(i);
         const QVariant& v = from[i];
         const bool towardLarger = reverse == descending[i];
         QString step;
@@ -396,10 +402,12 @@ QVector<OrderedRows::Part> OrderedRows::beyond(const RowKey* from, bool reverse)
     const QVariant& v0 = (*from)[0];
     const bool towardLarger = reverse == descending[0];
     if (!isNull(v0) && towardLarger) {
-        // Further columns sorted the same way join the range.
+        // Further sort columns sorted the same way join the range, which an
+        // index on them then takes whole (the row ids that tell ties apart
+        // stay out: they would be compared again at every row).
         QStringList columns{k0}, marks{QStringLiteral("?")};
         QVector<QVariant> values{v0};
-        for (int i = 1; i < descending.size() && descending[i] == descending[0] && !isNull((*from)[i]); ++i) {
+        for (int i = 1; i < sortTerms && descending[i] == descending[0] && !isNull((*from)[i]); ++i) {
             columns << keyColumn(i);
             marks << QStringLiteral("?");
             values << (*from)[i];

@@ -144,6 +144,7 @@ private:
     QString innerFrom;
     QString innerWhere;
     QVector<bool> descending;       // one per key column
+    int sortTerms = 0;              // the key columns the select sorts by; row ids follow
     QVector<qint64> bounds;         // largest row id of each table at opening
     QVector<QVector<qint64>> added; // rows include() made members, per table
     QString scratch;                // the temporary table, when there is one

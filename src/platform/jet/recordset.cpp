@@ -77,7 +77,7 @@ void RecordsetData::toFirst()
 
 std::optional<KeyedRow> RecordsetData::next()
 {
-    if (!ahead.empty() && conn->changeStamp() == aheadStamp) {
+    if (!ahead.empty() && conn->unchangedSince(aheadStamp)) {
         KeyedRow r = std::move(ahead.front());
         ahead.pop_front();
         return r;
