@@ -14,6 +14,7 @@ BoundGrid::BoundGrid(QWidget* parent) : QTableView(parent), rows(new RowsModel(t
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    connect(rows, &RowsModel::countFinished, this, &BoundGrid::recordCountFinished);
 }
 
 BoundGrid::~BoundGrid() = default;
@@ -52,6 +53,19 @@ void BoundGrid::Refresh()
 }
 
 int BoundGrid::RecordCount() const { return rows->count(); }
+
+bool BoundGrid::isCounting() const { return rows->counting(); }
+
+void BoundGrid::setEditTable(const QString& table)
+{
+    rows->setEditTable(table);
+    setEditTriggers(rows->editTable().isEmpty()
+                        ? QAbstractItemView::NoEditTriggers
+                        : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                              | QAbstractItemView::AnyKeyPressed);
+}
+
+QString BoundGrid::EditTable() const { return rows->editTable(); }
 
 int BoundGrid::Row() const { return current; }
 

@@ -15,11 +15,13 @@ struct Column {
     QString field;
 };
 
-// A read-only grid over the rows of one select, in place of a data control
-// with its bound grid. It reads through a database handle of its own, opened
-// by the file's path at the first refresh, and fetches rows page by page as
-// they scroll into view; no statement stays open between events. Writes made
-// through other handles show after the next Refresh().
+// A grid over the rows of one select, in place of a data control with its
+// bound grid. It reads through a database handle of its own, opened by the
+// file's path at the first refresh, and fetches rows page by page as they
+// scroll into view, each page by the key of the row before it, so the end
+// of a large result shows as fast as its start; no statement stays open
+// between events. Writes made through other handles show after the next
+// Refresh(). Read-only unless setEditTable() names a table.
 class BoundGrid : public QTableView {
     Q_OBJECT
 public:
@@ -43,7 +45,11 @@ public:
     // whether or not a column shows them.
     void setColumns(const QList<Column>& columns);
 
+    // The rows counted so far. A result of up to 100 000 rows is counted
+    // at Refresh(); a larger one shows its first rows at once and is counted
+    // on between events, the grid growing until recordCountFinished().
     int RecordCount() const;
+    bool isCounting() const;
     // The current row, 0-based; -1 when the grid is empty.
     int Row() const;
     // Makes a row current; emits currentRowChanged when the row changes.
@@ -58,10 +64,21 @@ public:
     QVariant Field(const QString& name) const;
     QVariant Field(int row, const QString& name) const;
 
+    // Edits in place: empty (the default) keeps the grid read-only. Given a
+    // table of the select, the cells of that table's columns become editable
+    // and an edit is written at once to the listed row of that table, found
+    // by its row id. A value the database refuses is reported to the
+    // operator and the cell goes back to the stored value. Columns of other
+    // tables and computed ones stay read-only.
+    void setEditTable(const QString& table);
+    QString EditTable() const;
+
 signals:
     // The current row changed: the operator moved to another row, setRow()
     // chose one, or a refresh made the first row current (row -1: empty).
     void currentRowChanged(int row);
+    // Counting is complete: RecordCount() is final.
+    void recordCountFinished(int rows);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

@@ -1,29 +1,36 @@
 #include "rowsmodel.h"
 
+#include "dbfailure.h"
 #include "fieldtext.h"
-#include "recordset.h"
+
+#include <QElapsedTimer>
 
 namespace grid {
 
 namespace {
 
-// The select as the grid runs it: a trailing semicolon would end the
-// statement before the paging clause.
-QString bareSelect(QString select)
-{
-    select = select.trimmed();
-    while (select.endsWith(QLatin1Char(';')))
-        select = select.chopped(1).trimmed();
-    return select;
-}
+constexpr int cachedPages = 64;
+constexpr int stepMilliseconds = 15;  // counting between events holds the event loop no longer
+constexpr int showEveryMilliseconds = 250;
 
 }  // namespace
+
+RowsModel::RowsModel(QObject* parent) : QAbstractTableModel(parent), pages(cachedPages)
+{
+    countTimer.setSingleShot(true);
+    countTimer.setInterval(0);
+    connect(&countTimer, &QTimer::timeout, this, &RowsModel::countInBackground);
+}
+
+RowsModel::~RowsModel() = default;
 
 void RowsModel::setDatabaseName(const QString& name)
 {
     const QString file = jet::databasePath(name);
-    if (file != path && db.isOpen())
+    if (file != path && db.isOpen()) {
+        clear();
         db.Close();
+    }
     path = file;
 }
 
@@ -35,9 +42,18 @@ void RowsModel::setColumns(const QList<Column>& columns)
     endResetModel();
 }
 
+void RowsModel::setEditTable(const QString& table) { editing = table.trimmed(); }
+
 void RowsModel::clear()
 {
-    rows = 0;
+    countTimer.stop();
+    rows.reset();
+    counted = 0;
+    shownRows = 0;
+    shownSince.invalidate();
+    countDone = true;
+    pageEnds.clear();
+    countedTo.clear();
     names.clear();
     pages.clear();
     mapColumns();
@@ -50,52 +66,116 @@ void RowsModel::refresh()
     try {
         if (!db.isOpen())
             db = jet::OpenDatabase(path);
-        const QString select = bareSelect(source);
-        jet::Recordset counted = db.OpenRecordset(
-            QStringLiteral("select count(*) from (") + select + QLatin1Char(')'), jet::dbOpenSnapshot);
-        const int total = counted.Eof() ? 0 : counted.Field(0).toInt();
-        counted.Close();
-        Page first = readPage(0, true);
-        names = namesRead;
-        rows = total;
-        pages.insert(0, std::move(first));
+        rows = jet::openOrderedRows(db, source);
+        names = rows->names();
         mapColumns();
+        if (rows->positional()) {
+            counted = static_cast<int>(rows->count());
+        } else {
+            countDone = false;
+            countOn(CountedAtRefresh);
+        }
+        shownRows = counted;
+        if (counted > 0)
+            pages.insert(0, new Page(readPage(0)));
     } catch (...) {
         clear();
         endResetModel();
         throw;
     }
     endResetModel();
+    if (!countDone)
+        countTimer.start();
 }
 
-RowsModel::Page RowsModel::readPage(int number, bool takeNames) const
+// Counts up to 'most' more rows, noting the key that ends each page; returns
+// whether the count is complete.
+bool RowsModel::countOn(qint64 most)
 {
-    const QString select = bareSelect(source) + QStringLiteral(" limit %1 offset %2")
-                                                    .arg(PageSize)
-                                                    .arg(static_cast<qint64>(number) * PageSize);
-    jet::Recordset rs = db.OpenRecordset(select, jet::dbOpenSnapshot);
-    if (takeNames)
-        namesRead = rs.FieldNames();
-    const int width = static_cast<int>(rs.FieldNames().size());
-    Page result;
-    result.reserve(PageSize);
-    while (!rs.Eof()) {
-        QVector<QVariant> row;
-        row.reserve(width);
-        for (int i = 0; i < width; ++i)
-            row << rs.Field(i);
-        result << std::move(row);
-        rs.MoveNext();
+    const qint64 limit = std::max<qint64>(PageSize, most / PageSize * PageSize);
+    const auto walked = rows->walk(counted > 0 ? &countedTo : nullptr, PageSize, limit);
+    for (const auto& key : walked.marks)
+        pageEnds.push_back(key);
+    counted += static_cast<int>(walked.rows);
+    if (walked.rows < limit || counted >= std::numeric_limits<int>::max() - limit) {
+        countDone = true;
+    } else {
+        countedTo = walked.last;
     }
-    return result;
+    return countDone;
+}
+
+void RowsModel::countInBackground()
+{
+    if (countDone || !rows)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        while (!countOn(PageSize * 50) && clock.elapsed() < stepMilliseconds) {
+        }
+    } catch (const jet::DbError&) {
+        // The handle went away under the grid (a restore, say): what is
+        // counted stays shown until the next refresh.
+        countDone = true;
+    }
+    // The view takes in new rows now and then, not at every step: each
+    // time costs it in proportion to the rows it has.
+    if (countDone || !shownSince.isValid() || shownSince.elapsed() >= showEveryMilliseconds)
+        showCounted();
+    if (countDone)
+        emit countFinished(counted);
+    else
+        countTimer.start();
+}
+
+void RowsModel::showCounted()
+{
+    shownSince.start();
+    if (counted == shownRows)
+        return;
+    beginInsertRows({}, shownRows, counted - 1);
+    shownRows = counted;
+    endInsertRows();
+}
+
+bool RowsModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !countDone; }
+
+void RowsModel::fetchMore(const QModelIndex& parent)
+{
+    if (!parent.isValid())
+        countInBackground();
+}
+
+RowsModel::Page RowsModel::readPage(int number) const
+{
+    const qint64 first = static_cast<qint64>(number) * PageSize;
+    if (rows->positional()) {
+        const jet::RowKey from = jet::OrderedRows::positionKey(first - 1);
+        const jet::RowKey through = jet::OrderedRows::positionKey(first + PageSize - 1);
+        return rows->after(number > 0 ? &from : nullptr, PageSize, &through);
+    }
+    const jet::RowKey* from = number > 0 ? &pageEnds[number - 1] : nullptr;
+    const jet::RowKey* through = number < static_cast<int>(pageEnds.size()) ? &pageEnds[number] : nullptr;
+    return rows->after(from, PageSize, through);
 }
 
 const RowsModel::Page& RowsModel::page(int number) const
 {
-    auto it = pages.constFind(number);
-    if (it == pages.constEnd())
-        it = pages.insert(number, readPage(number, false));
-    return *it;
+    if (Page* p = pages.object(number))
+        return *p;
+    if (!rows)
+        throw jet::DbError(QStringLiteral("No current record."));
+    auto* read = new Page(readPage(number));
+    pages.insert(number, read);
+    return *read;
+}
+
+jet::KeyedRow* RowsModel::loadedRow(int row) const
+{
+    Page& p = const_cast<Page&>(page(row / PageSize));
+    const int inPage = row % PageSize;
+    return inPage < static_cast<int>(p.size()) ? &p[inPage] : nullptr;
 }
 
 int RowsModel::fieldIndex(const QString& name) const
@@ -129,17 +209,16 @@ QVariant RowsModel::value(int row, const QString& field) const
     const int column = fieldIndex(field);
     if (column < 0)
         throw jet::DbError(QStringLiteral("Item not found in this collection: '%1'.").arg(field));
-    if (row < 0 || row >= rows)
+    if (row < 0 || row >= shownRows)
         throw jet::DbError(QStringLiteral("No current record."));
-    const Page& p = page(row / PageSize);
-    const int inPage = row % PageSize;
     // Rows deleted through another handle since the refresh leave a page short.
-    if (inPage >= p.size())
+    const jet::KeyedRow* r = loadedRow(row);
+    if (!r)
         throw jet::DbError(QStringLiteral("Record is deleted."));
-    return p[inPage].value(column);
+    return r->values.value(column);
 }
 
-int RowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows; }
+int RowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows; }
 
 int RowsModel::columnCount(const QModelIndex& parent) const
 {
@@ -148,15 +227,14 @@ int RowsModel::columnCount(const QModelIndex& parent) const
 
 QVariant RowsModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.column() >= shown.size())
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() || index.column() >= shown.size())
         return {};
     const int column = shown[index.column()];
     if (column < 0)
         return {};
     try {
-        const Page& p = page(index.row() / PageSize);
-        const int inPage = index.row() % PageSize;
-        return inPage < p.size() ? jet::fieldText(p[inPage].value(column)) : QString();
+        const jet::KeyedRow* r = loadedRow(index.row());
+        return r ? jet::fieldText(r->values.value(column)) : QString();
     } catch (const jet::DbError&) {
         // A handle closed under the grid (a restore, say) shows empty cells
         // until the next refresh.
@@ -171,6 +249,68 @@ QVariant RowsModel::headerData(int section, Qt::Orientation orientation, int rol
     if (orientation == Qt::Vertical)
         return section + 1;
     return section < captions.size() ? captions[section] : QVariant();
+}
+
+// The table edits go to, as an index into the rows' tables; -1 when none.
+int RowsModel::editableTable() const
+{
+    if (editing.isEmpty() || !rows)
+        return -1;
+    const QStringList& tables = rows->tables();
+    for (int t = 0; t < tables.size(); ++t)
+        if (tables[t].compare(editing, Qt::CaseInsensitive) == 0)
+            return t;
+    return -1;
+}
+
+Qt::ItemFlags RowsModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (!index.isValid() || index.column() >= shown.size())
+        return f;
+    const int column = shown[index.column()];
+    const int table = editableTable();
+    if (column >= 0 && table >= 0 && rows->columnTable(column) == table)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool RowsModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const int column = shown[index.column()];
+    jet::KeyedRow* r = nullptr;
+    try {
+        r = loadedRow(index.row());
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+        return false;
+    }
+    if (!r) {
+        ui::reportDbFailure(jet::DbError(QStringLiteral("Record is deleted.")));
+        return false;
+    }
+    // An emptied cell of a number, date or yes/no column holds nothing.
+    QVariant written = value;
+    if (rows->kinds()[column] != jet::ColumnKind::Text && value.typeId() == QMetaType::QString
+        && value.toString().trimmed().isEmpty())
+        written = QVariant();
+    bool stored = true;
+    try {
+        rows->write(*r, column, written);
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+        stored = false;
+    }
+    // Show the row as stored, whether the value went in or not.
+    try {
+        if (auto back = rows->reread(*r))
+            *r = std::move(*back);
+    } catch (const jet::DbError&) {
+    }
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    return stored;
 }
 
 }  // namespace grid
