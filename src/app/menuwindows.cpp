@@ -11,9 +11,11 @@
 #include "frmdoors.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
+#include "frmkqzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmsys.h"
+#include "frmwts.h"
 #include "frmxg.h"
 #include "superuserconfirm.h"
 
@@ -70,6 +72,8 @@ void installMenuWindows()
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
+        {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
+        {37, Shown::Modal, makeLoaded<Frmkqzl>},
     });
 }
