@@ -3,6 +3,7 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "form1.h"
 #include "form3.h"
 #include "frmabout.h"
 #include "frmbm.h"
@@ -17,6 +18,7 @@
 #include "frmsys.h"
 #include "frmwts.h"
 #include "frmxg.h"
+#include "sjkwf2.h"
 #include "superuserconfirm.h"
 
 namespace {
@@ -74,6 +76,8 @@ void installMenuWindows()
         {26, Shown::Modal, make<FrmCDT>},
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
+        {35, Shown::Modal, makeLoaded<Form1>},
+        {36, Shown::Modal, make<sjkwf2>},
         {37, Shown::Modal, makeLoaded<Frmkqzl>},
     });
 }
