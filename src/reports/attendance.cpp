@@ -98,11 +98,6 @@ int hundredthsOfHours(int m)
     return sign * ((sign * m * 100 + 30) / 60);
 }
 
-QString cardDayCondition(const QString& card, const QDate& day)
-{
-    return QStringLiteral(" where 卡號=") + sql::text(card) + QStringLiteral(" and 日期=") + sql::date(day);
-}
-
 QString rangeCondition(const QDate& first, const QDate& last)
 {
     return QStringLiteral("日期 between ") + sql::date(first) + QStringLiteral(" and ") + sql::date(last);
@@ -117,44 +112,84 @@ bool hasSwipes(jet::Database& db, const QDate& first, const QDate& last)
 
 using SwipeDay = std::pair<QDate, QList<QTime>>;
 
-// The card's swipes of the range by day, read through the index on
-// (卡號, 日期, 時間): only the card's own rows of those days.
+// "yyyy-MM-dd" and "HH:mm:ss", the forms the database layer stores, read
+// without its general parser; anything else through it.
+QDate dayFromText(const QString& s)
+{
+    if (s.size() == 10 && s[4] == QLatin1Char('-') && s[7] == QLatin1Char('-'))
+        return QDate(s.left(4).toInt(), s.mid(5, 2).toInt(), s.mid(8, 2).toInt());
+    const QVariant v = jet::parseDateTime(s);
+    return v.typeId() == QMetaType::QDate ? v.toDate() : QDate();
+}
+
+QTime timeFromText(const QString& s)
+{
+    if (s.size() == 8 && s[2] == QLatin1Char(':') && s[5] == QLatin1Char(':'))
+        return QTime(s.left(2).toInt(), s.mid(3, 2).toInt(), s.mid(6, 2).toInt());
+    return timeOf(jet::parseDateTime(s));
+}
+
+// The card's swipes of the range by day, ascending, read through the index
+// on (卡號, 日期, 時間): only the card's own rows of those days. Read as text,
+// as reading each value as a date or time would cost more than the pick.
 QList<SwipeDay> swipeDays(jet::Database& db, const QString& card, const QDate& first, const QDate& last)
 {
-    jet::Recordset rs = db.OpenRecordset(QStringLiteral("select 日期, 時間 from data where 卡號=") + sql::text(card)
-                                             + QStringLiteral(" and ") + rangeCondition(first, last)
+    jet::Recordset rs = db.OpenRecordset(QStringLiteral("select 日期 & '', 時間 & '' from data where 卡號=")
+                                             + sql::text(card) + QStringLiteral(" and ") + rangeCondition(first, last)
                                              + QStringLiteral(" order by 日期, 時間"),
                                          jet::dbOpenSnapshot);
     QList<SwipeDay> days;
+    QString dayText;
     for (; !rs.Eof(); rs.MoveNext()) {
-        const QVariant day = rs.Field(0);
-        const QTime time = timeOf(rs.Field(1));
-        // A row without a day or a time of day is met by no comparison.
-        if (day.typeId() != QMetaType::QDate || !time.isValid())
-            continue;
-        if (days.isEmpty() || days.last().first != day.toDate())
-            days.append({day.toDate(), {}});
-        days.last().second << time;
+        const QString d = rs.Field(0).toString();
+        const QTime time = timeFromText(rs.Field(1).toString());
+        if (d != dayText || days.isEmpty()) {
+            const QDate day = dayFromText(d);
+            // A row without a day or a time of day is met by no comparison.
+            if (!day.isValid())
+                continue;
+            dayText = d;
+            if (days.isEmpty() || days.last().first != day)
+                days.append({day, {}});
+        }
+        if (time.isValid())
+            days.last().second << time;
     }
     return days;
 }
 
-void store(jet::Recordset& kq, const jet::Recordset& person, const QString& card, const QDate& day,
-           const DayTimes& t, const Figures& f)
+// The rows of the card's swiped days of the range go; found through the
+// index on (卡號, 日期) and the swipe index, whatever else the range holds.
+void removeSwipedDays(jet::Database& db, const QString& card, const QDate& first, const QDate& last)
 {
-    kq.Seek(QStringLiteral("="), card, day);
-    if (kq.NoMatch()) {
-        kq.AddNew();
-        kq.SetField(QStringLiteral("卡號"), card);
-        kq.SetField(QStringLiteral("日期"), day);
-    } else {
-        kq.Edit();
+    db.Execute(QStringLiteral("delete * from datakq where 卡號=") + sql::text(card)
+               + QStringLiteral(" and 日期 in (select 日期 from data where 卡號=") + sql::text(card)
+               + QStringLiteral(" and ") + rangeCondition(first, last) + QStringLiteral(")"));
+}
+
+QString rowValues(const QString& card, const QDate& day, const jet::Recordset& person, const DayTimes& t,
+                  const Figures& f)
+{
+    QStringList v{sql::text(card), sql::date(day)};
+    // The holder as registered now.
+    for (const char* column : {"姓名", "部門", "職務"}) {
+        const QVariant value = person.Field(QString::fromUtf8(column));
+        v << (value.isNull() ? QStringLiteral("null") : sql::text(value.toString()));
     }
-    // The holder as registered now, as on a row made afresh.
-    for (const char* column : {"姓名", "部門", "職務"})
-        kq.SetField(QString::fromUtf8(column), person.Field(QString::fromUtf8(column)));
-    setTimesAndFigures(kq, t, f);
-    kq.Update();
+    v << sql::time(t.in1) << sql::time(t.out1) << sql::time(t.in2) << sql::time(t.out2) << sql::number(qint64(f.late))
+      << sql::number(qint64(f.leavee)) << sql::number(qint64(f.absent)) << sql::number(f.hrs());
+    return QLatin1Char('(') + v.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+// A card's rows go in together, a few hundred days to a statement: one
+// statement per row would cost more than the whole pick.
+void insertRows(jet::Database& db, const QStringList& rows)
+{
+    constexpr qsizetype perStatement = 200;
+    for (qsizetype at = 0; at < rows.size(); at += perStatement)
+        db.Execute(QStringLiteral("insert into datakq (卡號,日期,姓名,部門,職務,時間1,時間2,時間3,時間4,late,leavee,absent,hrs) "
+                                  "values ")
+                   + rows.mid(at, perStatement).join(QLatin1Char(',')));
 }
 
 }  // namespace
@@ -219,18 +254,6 @@ Figures figures(const DayTimes& t, const WorkingHours& h, const QDate& day)
     return f;
 }
 
-void setTimesAndFigures(jet::Recordset& kq, const DayTimes& t, const Figures& f)
-{
-    kq.SetField(QStringLiteral("時間1"), t.in1);
-    kq.SetField(QStringLiteral("時間2"), t.out1);
-    kq.SetField(QStringLiteral("時間3"), t.in2);
-    kq.SetField(QStringLiteral("時間4"), t.out2);
-    kq.SetField(QStringLiteral("late"), f.late);
-    kq.SetField(QStringLiteral("leavee"), f.leavee);
-    kq.SetField(QStringLiteral("absent"), f.absent);
-    kq.SetField(QStringLiteral("hrs"), f.hrs());
-}
-
 QStringList swipedCards(jet::Database& db)
 {
     QStringList cards;
@@ -254,26 +277,22 @@ void rebuild(jet::Database& db, const WorkingHours& hours, const QDate& first, c
         return;
     if (progress.started)
         progress.started(static_cast<int>(cards.size()));
-    jet::Recordset kq = db.OpenRecordset(QStringLiteral("datakq"), jet::dbOpenTable);
-    kq.SetIndex(QStringLiteral("Primarykey"));
     jet::Recordset person = db.OpenRecordset(QStringLiteral("people"), jet::dbOpenTable);
     person.SetIndex(QStringLiteral("Primarykey"));
     for (const QString& card : cards) {
         person.Seek(QStringLiteral("="), card);
-        if (person.NoMatch()) {
-            // No holder any more: the card's days of the range get no rows.
-            db.Execute(QStringLiteral("delete * from datakq where 卡號=") + sql::text(card)
-                       + QStringLiteral(" and 日期 in (select 日期 from data where 卡號=") + sql::text(card)
-                       + QStringLiteral(" and ") + rangeCondition(first, last) + QStringLiteral(")"));
+        // Every swiped day of the card is written anew; a card without a
+        // holder any more gets no rows for them.
+        removeSwipedDays(db, card, first, last);
+        if (person.NoMatch())
             continue;
-        }
+        QStringList rows;
         for (const auto& [day, swipes] : swipeDays(db, card, first, last)) {
             const DayTimes t = pickTimes(swipes, hours);
-            if (t.empty())
-                db.Execute(QStringLiteral("delete * from datakq") + cardDayCondition(card, day));
-            else
-                store(kq, person, card, day, t, figures(t, hours, day));
+            if (!t.empty())
+                rows << rowValues(card, day, person, t, figures(t, hours, day));
         }
+        insertRows(db, rows);
         if (progress.cardDone)
             progress.cardDone();
     }

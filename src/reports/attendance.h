@@ -1,6 +1,5 @@
 #pragma once
 #include "database.h"
-#include "recordset.h"
 
 #include <QDate>
 #include <QList>
@@ -57,9 +56,6 @@ struct Figures {
 
 Figures figures(const DayTimes& times, const WorkingHours& hours, const QDate& day);
 
-// Sets the times and figures of the datakq row being added or edited.
-void setTimesAndFigures(jet::Recordset& kq, const DayTimes& times, const Figures& figures);
-
 // What the run tells as it goes.
 struct Progress {
     std::function<void(int cards)> started;  // once the card list is known
@@ -67,11 +63,11 @@ struct Progress {
 };
 
 // Rebuilds the attendance rows of the days first..last: for every card-day
-// of that range with swipes, its row is written anew (or removed, when the
-// card has no person any more or its swipes give no time). Card-days
-// without swipes keep their rows, so a range whose swipes were purged
-// keeps its attendance. Throws jet::DbError; the caller holds the
-// transaction that makes the run one whole.
+// of that range with swipes, its row is written anew (or none, when the
+// card has no holder any more or its swipes give no time), one row per
+// card and day. Card-days without swipes keep their rows, so a range whose
+// swipes were purged keeps its attendance. Throws jet::DbError; the caller
+// holds the transaction that makes the run one whole.
 void rebuild(jet::Database& db, const WorkingHours& hours, const QDate& first, const QDate& last,
              const Progress& progress = {});
 

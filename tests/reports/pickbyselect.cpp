@@ -149,7 +149,15 @@ void run(jet::Database& db, const QDate& first, const QDate& last)
             } else {
                 kq.Edit();
             }
-            attendance::setTimesAndFigures(kq, t, attendance::figures(t, *hours, day));
+            const attendance::Figures f = attendance::figures(t, *hours, day);
+            kq.SetField(QStringLiteral("時間1"), t.in1);
+            kq.SetField(QStringLiteral("時間2"), t.out1);
+            kq.SetField(QStringLiteral("時間3"), t.in2);
+            kq.SetField(QStringLiteral("時間4"), t.out2);
+            kq.SetField(QStringLiteral("late"), f.late);
+            kq.SetField(QStringLiteral("leavee"), f.leavee);
+            kq.SetField(QStringLiteral("absent"), f.absent);
+            kq.SetField(QStringLiteral("hrs"), f.hrs());
             kq.Update();
         }
     }
