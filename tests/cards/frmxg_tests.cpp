@@ -22,6 +22,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QAbstractItemView>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -93,6 +95,44 @@ TEST_F(Personnel, OpeningFillsTheListsAndShowsTheFirstRow)
     EXPECT_FALSE(window->Option1->isChecked());
     EXPECT_FALSE(window->Option2->isChecked());
     EXPECT_EQ(window->currentQuery(), "select * from people");
+}
+
+// A site's people run to hundreds of thousands: the two card lists hold
+// what the operator scrolls to, not every card at once, and still offer
+// every card in order.
+TEST_F(Personnel, CardListsOfManyPeopleAreReadAsTheyAreScrolled)
+{
+    app::db.Execute("delete * from people");
+    app::db.Execute("with recursive n(i) as (select 0 union all select i + 1 from n where i < 199999) "
+                    "insert into people (卡號,姓名) select printf('%06d', i), '住戶' || i from n");
+    open();
+    for (QComboBox* range : {window->Ckh1, window->Ckh2}) {
+        EXPECT_GT(range->count(), 0);
+        EXPECT_LE(range->count(), 1000) << range->objectName().toStdString();
+        EXPECT_EQ(range->currentText(), "");
+    }
+
+    QComboBox* to = window->Ckh2;
+    to->showPopup();
+    QTest::qWait(20);
+    const int before = to->count();
+    for (int scrolls = 0; scrolls < 3; ++scrolls) {
+        QScrollBar* bar = to->view()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        QTest::qWait(10);
+    }
+    to->hidePopup();
+    ASSERT_GT(to->count(), before);
+    for (int i : {0, before - 1, before, to->count() - 1})
+        EXPECT_EQ(to->itemText(i), QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))) << i;
+
+    // A card far down the list is typed, as before.
+    window->Ckh1->setFocus();
+    window->Ckh1->setEditText("150000");
+    window->Ckh2->setEditText("150002");
+    window->Toolbar1_ButtonClick(4);
+    EXPECT_EQ(window->DBGrid1->RecordCount(), 3);
+    EXPECT_EQ(window->Tkh->text(), "150000");
 }
 
 TEST_F(Personnel, CardBoxTakesSixDigitsThenLooksUp)
