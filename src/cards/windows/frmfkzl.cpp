@@ -179,16 +179,16 @@ void FrmFKZL::rebuild()
         return;
     }
     QList<cardstore::IssuedCard> sendable;
-    QStringList refused;
+    QStringList unsent;
     for (const cardstore::IssuedCard& card : issued) {
         const QString reason = unsendable(card);
         if (reason.isEmpty())
             sendable << card;
         else
-            refused << card.card + QStringLiteral("：") + reason;
+            unsent << card.card + QStringLiteral("：") + reason;
     }
-    if (!refused.isEmpty()
-        && ui::MsgBox(QStringLiteral("以下卡無法下載到控制器：\n") + refused.join(QLatin1Char('\n'))
+    if (!unsent.isEmpty()
+        && ui::MsgBox(QStringLiteral("以下卡無法下載到控制器：\n") + unsent.join(QLatin1Char('\n'))
                           + QStringLiteral("\n\n是否不下載這些卡，繼續重整？"),
                       4 + 48 + 256)
                != ui::vbYes)
@@ -216,18 +216,15 @@ void FrmFKZL::rebuild()
         Text1->setText(QString::number(counter));
         QApplication::processEvents();
     }
-    if (counter != sendable.size()) {
-        ui::MsgBox(QStringLiteral("通訊失敗!"), 0);
-    } else if (refused.isEmpty()) {
+    // Every card that could be sent has been: a cancelled download returned above.
+    if (unsent.isEmpty())
         ui::MsgBox(QStringLiteral("重整成功！"), 0);
-        counter = 0;
-    } else {
+    else
         ui::MsgBox(QStringLiteral("重整完畢！已下載 %1 張卡；%2 張卡無法下載，控制器中沒有這些卡。")
                        .arg(counter)
-                       .arg(refused.size()),
+                       .arg(unsent.size()),
                    48);
-        counter = 0;
-    }
+    counter = 0;
     PrgBar->setValue(PrgBar->maximum());
     PrgBar->setVisible(false);
     Command2->setFocus();
