@@ -79,7 +79,7 @@ void FrmSysInf::Form_Load() {
     auto* top = new QTreeWidgetItem(AdrView, QStringList{QStringLiteral("地址")});
     top->setData(0, keyRole, QStringLiteral("Root"));
     setPicture(top, QStringLiteral("closed"));
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"), jet::dbOpenSnapshot);
+    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors order by 地址"), jet::dbOpenSnapshot);
     for (int n = 1; !rs.Eof(); rs.MoveNext(), ++n) {
         auto* node = new QTreeWidgetItem(top, QStringList{rs.Field(QStringLiteral("地址")).toString()});
         node->setData(0, keyRole, QStringLiteral("Root%1").arg(n));

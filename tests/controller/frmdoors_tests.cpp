@@ -207,7 +207,7 @@ TEST_F(LockSettings, DeleteTakesTheFakaRowsOfTheAddress) {
     dialogs.answer(ui::vbYes);
     window->cmddel_Click();
     EXPECT_EQ(dialogs.last(), QStringLiteral("确信要刪除地址為4的門及其相應的發卡記錄嗎?"));
-    EXPECT_EQ(dialogs.messages.back().style, 36);
+    EXPECT_EQ(dialogs.messages.back().style, 36 + 256);  // Enter answers No
     EXPECT_EQ(count(QStringLiteral("doors"), QStringLiteral("地址=4")), 0);
     EXPECT_EQ(count(QStringLiteral("faka"), QStringLiteral("地址=4")), 0);
     EXPECT_EQ(count(QStringLiteral("faka"), QStringLiteral("地址=9")), 1);

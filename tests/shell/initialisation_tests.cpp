@@ -90,7 +90,7 @@ TEST_F(Initialisation, LeavesTheStateOfANewInstallationWithTheCompanyNameTyped)
     initialise(company);
     ASSERT_EQ(dialogs.messages.size(), 1u);  // the question, and nothing after it
     EXPECT_EQ(dialogs.messages[0].prompt, "此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？");
-    EXPECT_EQ(dialogs.messages[0].style, 52);
+    EXPECT_EQ(dialogs.messages[0].style, 4 + 48 + 256);  // Enter answers No
 
     const QString freshPath = file("fresh.mdb");
     ASSERT_TRUE(dbfile::createDatabaseFile(freshPath));

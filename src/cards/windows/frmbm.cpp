@@ -158,7 +158,7 @@ void Frmbm::cmddel_Click()
     const QString name = selected->text().trimmed();
     try {
         if (exists(name)) {
-            if (ui::MsgBox(QStringLiteral("是否要同時刪除該部門的所有人員？"), 4, QStringLiteral("提示")) == ui::vbYes) {
+            if (ui::MsgBox(QStringLiteral("是否要同時刪除該部門的所有人員？"), 4 + 256, QStringLiteral("提示")) == ui::vbYes) {
                 deleteWithPeople(name);
             } else {
                 ui::MsgBox(QStringLiteral("沒有刪除該部門的人員！"), 0);
