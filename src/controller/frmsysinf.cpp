@@ -39,6 +39,10 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent) {
     Label2->setObjectName(QStringLiteral("Label2"));
     ListView1 = new QListWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    // Room for the eight lines of a read, none of them cut off.
+    const QFontMetrics lines = ListView1->fontMetrics();
+    ListView1->setMinimumSize(lines.horizontalAdvance(QStringLiteral(" 打卡記錄數： 65535 ")) + 24,
+                              8 * (lines.height() + 6) + 2 * ListView1->frameWidth());
     exitclose = new QPushButton(QStringLiteral("關閉"), this);
     exitclose->setObjectName(QStringLiteral("exitclose"));
     exitclose->setAutoDefault(false);

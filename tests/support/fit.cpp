@@ -94,4 +94,12 @@ QStringList fitProblems(const QWidget* window)
     return problems;
 }
 
+QList<QRect> placesOf(const QWidget* window, std::initializer_list<const QWidget*> controls)
+{
+    QList<QRect> out{QRect(window->pos(), window->size())};
+    for (const QWidget* c : controls)
+        out << QRect(c->mapToGlobal(QPoint(0, 0)), c->size());
+    return out;
+}
+
 }  // namespace testsupport

@@ -74,10 +74,8 @@ void DatePicker::keyPressEvent(QKeyEvent* event)
     // no date shown, or once a whole date is being typed, the keys write
     // the text as typed.
     if (isDateCharacter(c) && (typingWhole || showsNoDate())) {
-        if (!typingWhole) {
-            typingWhole = true;
-            lineEdit()->clear();
-        }
+        if (!typingWhole)
+            beginTypingWhole();
         lineEdit()->insert(QString(c));
         return;
     }
@@ -85,10 +83,20 @@ void DatePicker::keyPressEvent(QKeyEvent* event)
         lineEdit()->backspace();
         return;
     }
+    // Tab goes from part to part of a shown date; from a typed date, or a
+    // picker showing none, it goes on to the next control.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (typingWhole || showsNoDate())) {
+        if (typingWhole)
+            interpretText();
+        endTypingWhole();
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     QDateEdit::keyPressEvent(event);
     openAtToday();
     if (isEnter(event))
-        typingWhole = false;
+        endTypingWhole();
 }
 
 void DatePicker::mousePressEvent(QMouseEvent* event)
@@ -100,7 +108,26 @@ void DatePicker::mousePressEvent(QMouseEvent* event)
 void DatePicker::focusOutEvent(QFocusEvent* event)
 {
     QDateEdit::focusOutEvent(event);
+    endTypingWhole();
+}
+
+// While a whole date is typed the text stays as typed: taken at once, a
+// part such as 1975/3/1 would be shown as 1975/03/01 and the 8 that
+// follows refused.
+void DatePicker::beginTypingWhole()
+{
+    typingWhole = true;
+    trackedKeys = keyboardTracking();
+    setKeyboardTracking(false);
+    lineEdit()->clear();
+}
+
+void DatePicker::endTypingWhole()
+{
+    if (!typingWhole)
+        return;
     typingWhole = false;
+    setKeyboardTracking(trackedKeys);
 }
 
 // The calendar opens on the picker's date; for a picker without one that

@@ -26,10 +26,13 @@ protected:
 
 private:
     bool showsNoDate() const;
+    void beginTypingWhole();
+    void endTypingWhole();
     void openAtToday();
     // The operator types a whole date rather than editing the shown one
     // part by part.
     bool typingWhole = false;
+    bool trackedKeys = true;
 };
 
 }  // namespace ui
