@@ -254,6 +254,18 @@ TEST_F(LockSettings, TypedAddressesKeepTheEditedBoxes) {
     EXPECT_EQ(count(QStringLiteral("doors")), 2);
 }
 
+TEST_F(LockSettings, ATypedAddressIsNotCompletedFromTheList) {
+    exec(QStringLiteral("insert into doors (地址,namedr1,delay1,dtype1) values ('12','gate','5','玻')"));
+    window = std::make_unique<Frmdoors>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    testsupport::typeOver(window->Cdoor, QStringLiteral("1"));
+    testsupport::click(window->Cmdadd);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("已經添加完畢"));
+    EXPECT_EQ(count(QStringLiteral("doors"), QStringLiteral("地址=1")), 1);
+    EXPECT_EQ(field(QStringLiteral("namedr1"), 12).toString(), QStringLiteral("gate"));
+}
+
 TEST_F(LockSettings, AddressesListedInAscendingOrder) {
     for (int a : {7, 3, 12, 5})
         exec(QStringLiteral("insert into doors (地址,dtype1) values ('%1','玻')").arg(a));

@@ -242,6 +242,20 @@ TEST_F(RemoteOpening, NoLockChosenOpensNothing) {
     EXPECT_EQ(sim->received(), std::vector<QByteArray>{QByteArray::fromHex("050210")});
 }
 
+// A typed address is taken as typed, never completed to a listed one: 1
+// is not 17, whose lock would open.
+TEST_F(RemoteOpening, ATypedAddressIsNotCompletedFromTheList) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('17','玻')"));
+    window = std::make_unique<Frmspe>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    testsupport::click(window->Option1);
+    testsupport::typeOver(window->Cdoor, QStringLiteral("1"));
+    testsupport::click(window->Copen);
+    EXPECT_EQ(window->Cdoor->currentText(), QStringLiteral("1"));
+    EXPECT_TRUE(sim->received().empty());
+}
+
 TEST_F(RemoteOpening, NoReplyThenALateOneDoesNotCount) {
     sim->scriptNext(frames::cmdOpenLock2, delayed(3.5));
     open(QStringLiteral("5"));

@@ -1,13 +1,11 @@
 // The older operator window, on a table user of its own layout and on the live one.
 #include "app.h"
 #include "frmuser.h"
-#include "operator.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -174,24 +172,6 @@ TEST_F(OlderOperators, ModifyAndDeleteAskFirst)
     w.Cuser->setEditText("");
     w.Cmddelete_Click();
     EXPECT_EQ(dialogs.last(), "請輸入用戶名!");
-}
-
-// The name box takes a typed name as typed: leaving it does not reload the
-// stored password over the one the operator has just typed.
-TEST_F(OlderOperators, AnEditedPasswordSurvivesTheNameBoxLosingTheFocus)
-{
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    testsupport::typeOver(w.Cuser, "zed");
-    EXPECT_EQ(w.Tpasswd->text(), "z");
-    testsupport::typeOver(w.Tpasswd, "secret");
-    testsupport::click(w.Option1[0]);
-    testsupport::click(w.Cuser->lineEdit());
-    dialogs.answer(ui::vbYes);
-    testsupport::click(w.Cmdchange);
-    EXPECT_EQ(dialogs.last(), "修改完畢");
-    EXPECT_EQ(scalar("select 口令 from user where 用戶名='zed'").toString(), "secret");
-    EXPECT_EQ(scalar("select 權限 from user where 用戶名='zed'").toInt(), 1);
 }
 
 }  // namespace
