@@ -9,6 +9,7 @@
 #include "frmcdt.h"
 #include "frmdec.h"
 #include "frmdoors.h"
+#include "frmfk.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
 #include "frmrigs.h"
@@ -65,6 +66,7 @@ void installMenuWindows()
         {12, Shown::Modal, make<frmabout>},
         {15, Shown::Modeless, make<Frmbm>},
         {16, Shown::Modal, make<Form3>},
+        {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},

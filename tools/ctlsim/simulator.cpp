@@ -193,9 +193,12 @@ void Simulator::handle(const QByteArray& frame) {
             script = queued->second.front();
             queued->second.pop_front();
         }
-        reply = answer(frame, script, silent);
+        if (!script.lost)
+            reply = answer(frame, script, silent);
     }
     framesArrived().notify_all();
+    if (script.lost)
+        return;
     if (script.reply) {
         silent = false;
         reply = *script.reply;

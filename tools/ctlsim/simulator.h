@@ -55,7 +55,8 @@ struct Controller {
 
 // What the next reply to one command does instead of the usual.
 struct Script {
-    bool silent = false;
+    bool silent = false;         // takes the frame in, answers nothing
+    bool lost = false;           // the frame never arrives: not taken in, not answered
     int delayMs = 0;             // waits before the first byte
     int replyAddress = -1;       // first byte of the reply, instead of the address
     int cutAfter = -1;           // sends only this many bytes of the reply

@@ -1,6 +1,7 @@
 #include "frmfkzl.h"
 
 #include "app.h"
+#include "cardentry.h"
 #include "dbfailure.h"
 #include "exchanges.h"
 #include "issuedcards.h"
@@ -183,21 +184,6 @@ bool FrmFKZL::clearCardList(int address)
 
 bool FrmFKZL::download(const cardstore::IssuedCard& card)
 {
-    frames::CardEntry entry;
-    entry.address = card.address;
-    entry.physical = card.physical;
-    entry.card = card.card;
-    if (card.hasDateWindow()) {
-        entry.startDate = card.startDate;
-        entry.endDate = card.endDate;
-    }
-    entry.startWeekday = card.startWeekday;
-    entry.endWeekday = card.endWeekday;
-    if (card.hasTimeWindow()) {
-        entry.startTime = card.startTime;
-        entry.endTime = card.endTime;
-    }
-    entry.passMode1 = card.lock1Mode;
-    entry.passMode2 = card.lock2Mode;
+    frames::CardEntry entry = cardEntry(card);
     return controller::addtodoor(*MSComm1, entry, controller::rebuildAdd);
 }
