@@ -9,6 +9,7 @@
 #include "frmcdt.h"
 #include "frmdec.h"
 #include "frmdoors.h"
+#include "frmetd.h"
 #include "frmfk.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
@@ -73,5 +74,6 @@ void installMenuWindows()
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
         {31, Shown::Modal, make<FrmDec>},
+        {32, Shown::Modal, make<FrmEtD>},
     });
 }

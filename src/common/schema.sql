@@ -73,6 +73,8 @@ create table people (
   照片 text collate nocase
 );
 create index people_primarykey on people (卡號);
+-- Beyond the original indexes: the card windows find a department's holders by this.
+create index people_department on people (部門);
 
 create table dpeople (
   卡號 text collate nocase,

@@ -133,9 +133,15 @@ std::vector<QByteArray> Simulator::received() {
     return frames;
 }
 
+std::vector<qint64> Simulator::receivedTimes() {
+    std::lock_guard guard(lock);
+    return frameTimes;
+}
+
 void Simulator::clearReceived() {
     std::lock_guard guard(lock);
     frames.clear();
+    frameTimes.clear();
 }
 
 bool Simulator::waitForFrames(std::size_t n, int timeoutMs) {
@@ -188,6 +194,7 @@ void Simulator::handle(const QByteArray& frame) {
     {
         std::lock_guard guard(lock);
         frames.push_back(frame);
+        frameTimes.push_back(nowMs());
         auto queued = scripts.find(std::uint8_t(frame[2]));
         if (queued != scripts.end() && !queued->second.empty()) {
             script = queued->second.front();

@@ -91,8 +91,10 @@ public:
     void edit(int address, const std::function<void(Controller&)>& change);
     bool hasController(int address);
 
-    // Every frame received, in order.
+    // Every frame received, in order, and when each arrived (milliseconds
+    // on the monotonic clock).
     std::vector<QByteArray> received();
+    std::vector<qint64> receivedTimes();
     void clearReceived();
     // Waits (real time) until at least n frames have been received.
     bool waitForFrames(std::size_t n, int timeoutMs);
@@ -114,6 +116,7 @@ private:
     std::atomic<bool> pacing{false};
     std::map<std::uint8_t, std::deque<Script>> scripts;
     std::vector<QByteArray> frames;
+    std::vector<qint64> frameTimes;
 };
 
 }  // namespace ctlsim

@@ -1,6 +1,10 @@
 #include "cardterms.h"
 
+#include "app.h"
+#include "dbfailure.h"
 #include "named.h"
+#include "recordset.h"
+#include "sqlvalue.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -93,6 +97,24 @@ void CardTerms::showTerms(const cardstore::IssuedCard& card)
     ddate[1]->setDate(card.hasDateWindow() ? card.endDate : QDate::currentDate());
     select(lock1, card.lock1Mode);
     select(lock2, card.lock2Mode);
+}
+
+void CardTerms::showTermsAt(int address, const QString& card)
+{
+    try {
+        jet::Recordset row = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
+                                                   + sql::number(qint64(address)) + QStringLiteral(" and 卡號=")
+                                                   + sql::text(card));
+        if (!row.Eof()) {
+            showTerms(cardstore::fromRow(row));
+            return;
+        }
+        resetWindowValues();
+        clearPassModes();
+        untickWindows();
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+    }
 }
 
 void CardTerms::resetWindowValues()

@@ -39,6 +39,9 @@ protected:
     // store give them: absent windows unticked with their values reset, a
     // pass mode outside 0..3 with no button selected.
     void showTerms(const cardstore::IssuedCard& card);
+    // The card's terms at one address, as a click on the address shows them:
+    // a blank form without pass modes where the card is not issued.
+    void showTermsAt(int address, const QString& card);
     // Both days today, both weekday texts empty, both times 00:00.
     void resetWindowValues();
     void untickWindows();

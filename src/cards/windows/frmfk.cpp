@@ -430,23 +430,8 @@ void FrmFK::dooraddr_Click(QListWidgetItem* item)
     if (!item)
         return;
     currentAddress = item->text();
-    const QString c = Tkh->currentText().trimmed();
-    if (Tkh->currentText().isEmpty())
-        return;
-    try {
-        jet::Recordset row = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
-                                                   + sql::number(currentAddress.toLongLong())
-                                                   + QStringLiteral(" and 卡號=") + sql::text(c));
-        if (row.Eof()) {
-            resetWindowValues();
-            clearPassModes();
-            untickWindows();
-        } else {
-            showTerms(cardstore::fromRow(row));
-        }
-    } catch (const jet::DbError& e) {
-        ui::reportDbFailure(e);
-    }
+    if (!Tkh->currentText().isEmpty())
+        showTermsAt(currentAddress.toInt(), Tkh->currentText().trimmed());
 }
 
 void FrmFK::closeEvent(QCloseEvent* event)

@@ -111,7 +111,6 @@ private:
     void deleteAt(int address, const Entered& e);
     bool add(frames::CardEntry entry);
     bool remove(int address, const QString& card);
-    void withdraw(int address, const QString& card);
     void forget(int address, const QString& card, const QString& told, int style);
     cardstore::IssuedCard issuedAs(int address, const Entered& e) const;
 

@@ -11,6 +11,7 @@
 #include "serialport.h"
 #include "sqlvalue.h"
 #include "windowkit.h"
+#include "withdraw.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,13 +27,6 @@ namespace {
 QString number(int address) { return QString::number(address); }
 
 QString commFailed(int address) { return number(address) + QStringLiteral("號門通訊出錯"); }
-
-// The controller holds a card the database has no row for.
-QString controllerAhead(int address, const QString& card)
-{
-    return QStringLiteral("卡號 ") + card + QStringLiteral(" 未能存入數據庫，也未能從 ") + number(address)
-           + QStringLiteral(" 號門刪除：該門持有數據庫沒有記錄的卡！");
-}
 
 // The database lists a card the controller no longer holds.
 QString databaseAhead(int address, const QString& card)
@@ -133,18 +127,6 @@ bool FrmFK::remove(int address, const QString& card)
     const bool removed = controller::delfromdoor(*Comm, address, card);
     ui::hourglass(false);
     return removed;
-}
-
-// The controller took a card the database then refused to record: it is
-// taken out again, so the two agree.
-void FrmFK::withdraw(int address, const QString& card)
-{
-    if (remove(address, card))
-        ui::MsgBox(QStringLiteral("卡號 ") + card + QStringLiteral(" 未能存入數據庫，已從 ") + number(address)
-                       + QStringLiteral(" 號門刪除！"),
-                   48);
-    else
-        ui::MsgBox(controllerAhead(address, card), 48);
 }
 
 // The controller no longer holds a card its row still stands for: the row
@@ -278,7 +260,7 @@ bool FrmFK::issueAt(int address, const Entered& e)
             cardstore::insertIssued(app::db, card);
             cardstore::writeHolder(app::db, e.holder);
         })) {
-        withdraw(address, e.card);
+        withdrawUnstored(address, e.card, [&] { return remove(address, e.card); });
         return false;
     }
     ui::MsgBox(QStringLiteral("卡號 ") + e.card + QStringLiteral(" 已經添加,它能開 ") + number(address)
