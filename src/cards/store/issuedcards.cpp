@@ -179,20 +179,4 @@ void writeHolder(jet::Database& db, const Holder& h)
                + sql::text(h.idNumber) + QStringLiteral(" where 卡號=") + card);
 }
 
-QStringList cardsStartingWith(jet::Database& db, const QString& table, const QString& typed, int limit)
-{
-    // A range on the card number, so the index is used; ':' follows '9'.
-    const QString prefix = typed.trimmed();
-    QString select = QStringLiteral("select distinct 卡號 from ") + table;
-    if (!prefix.isEmpty())
-        select += QStringLiteral(" where 卡號>=") + sql::text(prefix) + QStringLiteral(" and 卡號<")
-                  + sql::text(prefix + QLatin1Char(':'));
-    select += QStringLiteral(" order by 卡號 limit ") + sql::number(qint64(limit));
-    QStringList cards;
-    jet::Recordset rs = db.OpenRecordset(select, jet::dbOpenSnapshot);
-    for (; !rs.Eof(); rs.MoveNext())
-        cards << rs.Field(0).toString();
-    return cards;
-}
-
 }  // namespace cardstore

@@ -3,7 +3,6 @@
 
 #include <QDate>
 #include <QString>
-#include <QStringList>
 #include <QTime>
 
 namespace jet {
@@ -65,10 +64,6 @@ struct Holder {
 // Creates the holder's people row when there is none, and sets its name,
 // department, job title and identity-card number; other columns stay.
 void writeHolder(jet::Database& db, const Holder& holder);
-
-// Card numbers of a table (people or faka) that begin with the typed text,
-// in order, at most `limit` of them: what a card box lists when it opens.
-QStringList cardsStartingWith(jet::Database& db, const QString& table, const QString& typed, int limit = 100);
 
 // The card the controller at the address has just given up: its fakapl row
 // goes into the returned-card history dated today (none when the card has no

@@ -4,7 +4,7 @@
 #include "dbfailure.h"
 #include "exchanges.h"
 #include "named.h"
-#include "openlist.h"
+#include "pagedvalues.h"
 #include "pick.h"
 #include "recordset.h"
 #include "serialport.h"
@@ -54,14 +54,7 @@ void FrmEtD::buildControls()
     Option1 = named(new QRadioButton(QStringLiteral("卡號"), Frame1), "Option1");
     Option2 = named(new QRadioButton(QStringLiteral("地址"), Frame1), "Option2");
     Option5 = named(new QRadioButton(QStringLiteral("大廈"), Frame1), "Option5");
-    Ckh = ui::openListBox(Frame1, "Ckh", [](const QString& typed) {
-        try {
-            return cardstore::cardsStartingWith(app::db, QStringLiteral("faka"), typed);
-        } catch (const jet::DbError& e) {
-            ui::reportDbFailure(e);
-            return QStringList();
-        }
-    });
+    Ckh = ui::pickBox(Frame1, "Ckh");
     // Typed numbers the controllers can take, and nothing that could end a statement's literal.
     onlyDigits(Ckh, "\\d{0,6}");
     dz = ui::pickBox(Frame1, "dz");
@@ -157,12 +150,9 @@ void FrmEtD::Form_Load()
         jet::Recordset doors = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"));
         for (; !doors.Eof(); doors.MoveNext())
             Ldr->addItem(QString::number(doors.Field(0).toLongLong()));
-        // Source addresses: the controllers that hold at least one card.
-        jet::Recordset sources = app::db.OpenRecordset(
-            QStringLiteral("select distinct 地址 from doors where exists (select 1 from faka where faka.地址=doors.地址)"),
-            jet::dbOpenSnapshot);
-        for (; !sources.Eof(); sources.MoveNext())
-            dz->addItem(QString::number(sources.Field(0).toLongLong()));
+        // The issued cards and the addresses that hold them, a page at a time.
+        ui::listValues(Ckh, app::db, QStringLiteral("faka"), QStringLiteral("卡號"));
+        ui::listValues(dz, app::db, QStringLiteral("faka"), QStringLiteral("地址"));
     } catch (const jet::DbError& e) {
         ui::reportDbFailure(e);
     }

@@ -29,7 +29,7 @@ public:
 
     QGroupBox* Frame1;
     QRadioButton* Option1;  // 卡號
-    QComboBox* Ckh;         // lists the issued cards beginning with what is typed
+    QComboBox* Ckh;
     QRadioButton* Option2;  // 地址
     QComboBox* dz;
     QRadioButton* Option5;  // 大廈

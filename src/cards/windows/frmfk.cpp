@@ -7,7 +7,7 @@
 #include "layout.h"
 #include "msgbox.h"
 #include "named.h"
-#include "openlist.h"
+#include "pagedvalues.h"
 #include "pick.h"
 #include "recordset.h"
 #include "serialport.h"
@@ -69,7 +69,7 @@ void FrmFK::buildControls()
 
     Frame1 = named(new QGroupBox(QStringLiteral("基本信息"), this), "Frame1");
     Frame1->setGeometry(8, 4, 532, 162);
-    Tkh = ui::openListBox(Frame1, "Tkh", [this](const QString& typed) { return peopleCards(typed); });
+    Tkh = ui::pickBox(Frame1, "Tkh");
     Tname = named(new QLineEdit(Frame1), "Tname");
     Tzhiwu = named(new QLineEdit(Frame1), "Tzhiwu");
     tsfz = named(new QLineEdit(Frame1), "tsfz");
@@ -187,6 +187,7 @@ void FrmFK::Form_Load()
         for (; !doors.Eof(); doors.MoveNext())
             addresses << QString::number(doors.Field(0).toLongLong());
         doors.Close();
+        listPeopleCards();
         {
             const QSignalBlocker quiet(Cdk);
             Cdk->addItems(addresses);
@@ -212,20 +213,14 @@ void FrmFK::Form_Load()
     SaveLayout(*this);
 }
 
+// People run to hundreds of thousands: the list reads a page of them at a
+// time as it is scrolled.
+void FrmFK::listPeopleCards() { ui::listValues(Tkh, app::db, QStringLiteral("people"), QStringLiteral("卡號")); }
+
 void FrmFK::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     ApplyLayout(*this);
-}
-
-QStringList FrmFK::peopleCards(const QString& typed)
-{
-    try {
-        return cardstore::cardsStartingWith(app::db, QStringLiteral("people"), typed);
-    } catch (const jet::DbError& e) {
-        ui::reportDbFailure(e);
-        return {};
-    }
 }
 
 // ---- entry rules and focus ----

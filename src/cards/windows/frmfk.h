@@ -36,7 +36,7 @@ public:
 
     // 基本信息
     QGroupBox* Frame1;
-    QComboBox* Tkh;                      // 卡號; lists the people cards beginning with what is typed
+    QComboBox* Tkh;                      // 卡號, with every card number of people
     QLineEdit* Tname;
     QLineEdit* Tzhiwu;
     QLineEdit* tsfz;
@@ -96,7 +96,7 @@ private:
     QList<QWidget*> focusOrder() const;
     void moveFocusOn();
     void applyTabOrder();
-    QStringList peopleCards(const QString& typed);
+    void listPeopleCards();
 
     Entered entered() const;
     void showPerson(const QVariant& name, const QVariant& job, const QVariant& department, const QVariant& id);

@@ -238,15 +238,16 @@ void FrmFK::Cmdadd_Click()
             issued = cardstore::isIssuedAt(app::db, address, e.card);
         } catch (const jet::DbError& error) {
             ui::reportDbFailure(error);
-            return;
+            break;
         }
         if (issued)
             ui::MsgBox(e.card + QStringLiteral("可以開地址為") + number(address) + QStringLiteral("的門!"), 48);
         else if (issueAt(address, e) && i == last)
             emptyEntryBoxes();
         if (closeAsked)
-            return;
+            break;
     }
+    listPeopleCards();
 }
 
 bool FrmFK::issueAt(int address, const Entered& e)
