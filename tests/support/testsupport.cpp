@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <sqlite3.h>
 
 namespace testsupport {
 
@@ -103,6 +104,16 @@ int ProgramFolderTest::count(const QString& table, const QString& where) const
     return scalar(QStringLiteral("select count(*) from ") + table
                   + (where.isEmpty() ? QString() : QStringLiteral(" where ") + where))
         .toInt();
+}
+
+void ProgramFolderTest::rawSql(const char* statement) const
+{
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file(QStringLiteral("kestrom.mdb"))).constData(), &handle), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(handle, statement, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(handle);
 }
 
 }  // namespace testsupport
