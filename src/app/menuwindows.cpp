@@ -3,18 +3,24 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "form1.h"
 #include "form3.h"
 #include "frmabout.h"
 #include "frmbm.h"
 #include "frmcdt.h"
 #include "frmdec.h"
 #include "frmdoors.h"
+#include "frmetd.h"
+#include "frmfk.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
+#include "frmkqzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmsys.h"
+#include "frmwts.h"
 #include "frmxg.h"
+#include "sjkwf2.h"
 #include "superuserconfirm.h"
 
 namespace {
@@ -65,11 +71,17 @@ void installMenuWindows()
         {12, Shown::Modal, make<frmabout>},
         {15, Shown::Modeless, make<Frmbm>},
         {16, Shown::Modal, make<Form3>},
+        {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
+        {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
+        {32, Shown::Modal, make<FrmEtD>},
+        {35, Shown::Modal, makeLoaded<Form1>},
+        {36, Shown::Modal, make<sjkwf2>},
+        {37, Shown::Modal, makeLoaded<Frmkqzl>},
     });
 }

@@ -1,6 +1,7 @@
 #include "dispatch.h"
 
 #include "app.h"
+#include "placement.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -57,6 +58,7 @@ void showModal(QWidget* window)
     // while one of its handlers waits for a controller must outlive it.
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowModality(Qt::ApplicationModal);
+    ui::placeWhenShown(w);
     w->show();
     if (w && w->isVisible())
         loop.exec();
@@ -106,6 +108,13 @@ void deleteWhenClosed(QWidget* window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     new DeleteWhenClosed(window);
+}
+
+void showModeless(QWidget* window)
+{
+    deleteWhenClosed(window);
+    ui::placeWhenShown(window);
+    window->show();
 }
 
 }  // namespace dispatch

@@ -298,9 +298,8 @@ void menu::openWindow(int id)
         QWidget* w = row->open();
         if (!w)
             return;
-        dispatch::deleteWhenClosed(w);
         modeless.insert(id, w);
-        w->show();
+        dispatch::showModeless(w);
         return;
     }
     if (QWidget* w = row->open())
@@ -337,6 +336,8 @@ void menu::openUnattendedCollection()
 
 void menu::Timer1_Timer()
 {
+    if (app::collectionHeld > 0)
+        return;
     if (now().time().toString(QStringLiteral("HH:mm")) == app::cjtime)
         openUnattendedCollection();
 }

@@ -106,20 +106,14 @@ int ProgramFolderTest::count(const QString& table, const QString& where) const
         .toInt();
 }
 
-QString ProgramFolderTest::writeWithoutWaiting(const char* statements) const
+void ProgramFolderTest::rawSql(const char* statement) const
 {
-    sqlite3* h = nullptr;
-    QString message;
-    if (sqlite3_open_v2(file(QStringLiteral("kestrom.mdb")).toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr)
-        == SQLITE_OK) {
-        sqlite3_busy_timeout(h, 0);
-        if (sqlite3_exec(h, statements, nullptr, nullptr, nullptr) != SQLITE_OK)
-            message = QString::fromUtf8(sqlite3_errmsg(h));
-    } else {
-        message = QString::fromUtf8(sqlite3_errmsg(h));
-    }
-    sqlite3_close(h);
-    return message;
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file(QStringLiteral("kestrom.mdb"))).constData(), &handle), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(handle, statement, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(handle);
 }
 
 }  // namespace testsupport

@@ -55,7 +55,8 @@ struct Controller {
 
 // What the next reply to one command does instead of the usual.
 struct Script {
-    bool silent = false;
+    bool silent = false;         // takes the frame in, answers nothing
+    bool lost = false;           // the frame never arrives: not taken in, not answered
     int delayMs = 0;             // waits before the first byte
     int replyAddress = -1;       // first byte of the reply, instead of the address
     int cutAfter = -1;           // sends only this many bytes of the reply
@@ -68,6 +69,8 @@ struct Script {
 class Simulator {
 public:
     // Opens a pseudo-terminal and links it as "com<port>" in the folder.
+    // Throws when "com<port>" is there already and is not a link a stopped
+    // simulator left behind: such a link may lead to real hardware.
     Simulator(const QString& folder, int port);
     ~Simulator();
     Simulator(const Simulator&) = delete;
@@ -90,13 +93,17 @@ public:
     void edit(int address, const std::function<void(Controller&)>& change);
     bool hasController(int address);
 
-    // Every frame received, in order.
+    // Every frame received, in order, and when each arrived (milliseconds
+    // on the monotonic clock).
     std::vector<QByteArray> received();
+    std::vector<qint64> receivedTimes();
     void clearReceived();
     // Waits (real time) until at least n frames have been received.
     bool waitForFrames(std::size_t n, int timeoutMs);
 
 private:
+    void claimLink(int port);
+    void closeDescriptors();
     void serve();
     void handle(const QByteArray& frame);
     QByteArray answer(const QByteArray& frame, Script& script, bool& silent);
@@ -113,6 +120,7 @@ private:
     std::atomic<bool> pacing{false};
     std::map<std::uint8_t, std::deque<Script>> scripts;
     std::vector<QByteArray> frames;
+    std::vector<qint64> frameTimes;
 };
 
 }  // namespace ctlsim

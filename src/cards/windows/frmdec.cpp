@@ -7,6 +7,7 @@
 #include "issuedcards.h"
 #include "keys.h"
 #include "msgbox.h"
+#include "pick.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "pointer.h"
@@ -106,14 +107,8 @@ void FrmDec::buildControls()
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
     }
-    // The box also reports a typed card that matches a listed one when it
-    // loses the focus; only a choice from the list preselects addresses.
-    kh->view()->installEventFilter(this);
-    connect(kh->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) { typedCard = text; });
-    connect(kh, &QComboBox::activated, this, [this] {
-        if (kh->currentText() != typedCard)
-            kh_Click();
-    });
+    // Only a choice from the list preselects addresses, never a typed card.
+    ui::onPick(kh, this, [this] { kh_Click(); });
     connect(kh, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (text.trimmed().size() >= 6)
             Command1->setFocus();
@@ -157,8 +152,6 @@ void FrmDec::Form_Load()
 bool FrmDec::eventFilter(QObject* watched, QEvent* event)
 {
     const auto is = [watched](QComboBox* box) { return watched == box || watched == box->lineEdit(); };
-    if (watched == kh->view() && event->type() == QEvent::Show)
-        typedCard.clear();
     if (event->type() == QEvent::FocusIn) {
         if (is(kh))
             Option1->setChecked(true);
@@ -281,6 +274,7 @@ void FrmDec::byCard()
         case Outcome::Removed:
             ui::MsgBox(card + QStringLiteral("已從地址為") + QString::number(a) + QStringLiteral("的門中刪除"), 48);
             break;
+        case Outcome::Unrecorded: break;
         case Outcome::Stop: return;
         }
     }
@@ -350,21 +344,24 @@ bool FrmDec::cardsOf(const QString& select, QStringList* issued)
     }
 }
 
-// One pair of a removal over many cards: a failed exchange ends the run.
+// One pair of a removal over many cards: a failed exchange ends the run, and
+// so does a removal the database refused to record.
 bool FrmDec::removeInRun(int address, const QString& card, const QString& status)
 {
     switch (removeCard(address, card)) {
     case Outcome::NotFound: return true;
     case Outcome::Removed: Label1->setText(status); return true;
     case Outcome::Failed: ui::MsgBox(QStringLiteral("通訊出錯，刪除失敗！"), 48); return false;
+    case Outcome::Unrecorded:
     case Outcome::Stop: return false;
     }
     return false;
 }
 
 // One card at one address: the controller first, the database only after
-// its echo. A database that refuses the archive or the delete once the
-// controller has let the card go stops the removal, and the operator is told.
+// its echo. When the database then refuses the history and the delete, the
+// operator learns which card at which address the controller no longer
+// holds while the issued-card table still lists it.
 FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
 {
     QString stored;
@@ -382,6 +379,15 @@ FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
     ui::hourglass(false);
     if (!removed)
         return Outcome::Failed;
-    const bool stored_ok = ui::storeAtomically(app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); });
-    return stored_ok ? Outcome::Removed : Outcome::Stop;
+    const bool recorded = ui::storeAtomically(
+        app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); },
+        [&](const jet::DbError& e) {
+            ui::MsgBox(QStringLiteral("地址 %1 的控制器已刪除卡 %2，但數據庫操作失敗：控制器中已沒有此卡，"
+                                      "數據庫卻仍記錄它發到此地址。\n")
+                               .arg(address)
+                               .arg(stored)
+                           + e.message(),
+                       48);
+        });
+    return recorded ? Outcome::Removed : Outcome::Unrecorded;
 }

@@ -49,7 +49,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class Outcome { NotFound, Failed, Removed, Stop };
+    // Unrecorded: the controller let the card go, the database refused to record it.
+    enum class Outcome { NotFound, Failed, Removed, Unrecorded, Stop };
     void buildControls();
     void Form_Load();
     void byCard();
@@ -63,5 +64,4 @@ private:
     serial::SerialPort* Comm;
     jet::Recordset fakaRs;  // table faka on its primarykey, opened anew by each removal
     bool running = false;
-    QString typedCard;  // the text last typed into kh, cleared when its list opens
 };

@@ -1,10 +1,13 @@
 #include "frmfkzl.h"
 
 #include "app.h"
+#include "cardentry.h"
 #include "dbfailure.h"
 #include "exchanges.h"
+#include "frames.h"
 #include "issuedcards.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "keys.h"
@@ -30,12 +33,14 @@ FrmFKZL::FrmFKZL(QWidget* parent) : QDialog(parent)
     Label2 = new QLabel(QStringLiteral("請選擇地址:"), this);
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setMinimumContentsLength(4);  // an address, and room to spare
     Label3 = new QLabel(QStringLiteral("已發卡數："), this);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     PrgBar = new QProgressBar(this);
     PrgBar->setObjectName(QStringLiteral("PrgBar"));
+    ui::keepRoomWhenHidden(PrgBar);
     PrgBar->setVisible(false);
     Command1 = new QPushButton(QStringLiteral("開始"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -66,7 +71,7 @@ void FrmFKZL::Form_Load()
         // Refused settings: the port won't open, which the rebuild reports.
     }
     try {
-        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"));
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors order by 地址"));
         for (; !rs.Eof(); rs.MoveNext()) {
             Combo1->addItem(rs.Field(0).toString());
             addresses << rs.Field(0).toInt();
@@ -117,12 +122,35 @@ void FrmFKZL::Command1_Click()
     running = false;
 }
 
+namespace {
+
+// Why a stored row can't go into a controller's list, or empty text when it can.
+QString unsendable(const cardstore::IssuedCard& card)
+{
+    QStringList reasons;
+    if (!frames::validCardNumber(card.card))
+        reasons << QStringLiteral("卡號不是6位數字");
+    if (!frames::paddedPhysical(card.physical))
+        reasons << QStringLiteral("物理卡號不是1到10位數字");
+    if (card.lock1Mode < 0)
+        reasons << QStringLiteral("鎖一沒有選定通行方式");
+    if (card.lock2Mode < 0)
+        reasons << QStringLiteral("鎖二沒有選定通行方式");
+    if (card.startWeekday < 0 || card.startWeekday > 7 || card.endWeekday < 0 || card.endWeekday > 7)
+        reasons << QStringLiteral("星期範圍不正確");
+    if (reasons.isEmpty() && !frames::AddCardFrame(cardEntry(card)))
+        reasons << QStringLiteral("無法編成下載幀");
+    return reasons.join(QStringLiteral("，"));
+}
+
+}  // namespace
+
+// Every row is read and checked before the controller's list is erased: a
+// row that can't be sent would otherwise leave the controller without that
+// card and every one after it, however often the operator retried.
 void FrmFKZL::rebuild()
 {
     const int a = addresses.value(Combo1->currentIndex());
-    if (!clearCardList(a))
-        return;
-
     QList<cardstore::IssuedCard> issued;
     try {
         jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
@@ -133,6 +161,24 @@ void FrmFKZL::rebuild()
         ui::reportDbFailure(e);
         return;
     }
+    QList<cardstore::IssuedCard> sendable;
+    QStringList unsent;
+    for (const cardstore::IssuedCard& card : issued) {
+        const QString reason = unsendable(card);
+        if (reason.isEmpty())
+            sendable << card;
+        else
+            unsent << card.card + QStringLiteral("：") + reason;
+    }
+    if (!unsent.isEmpty()
+        && ui::MsgBox(QStringLiteral("以下卡無法下載到控制器：\n") + unsent.join(QLatin1Char('\n'))
+                          + QStringLiteral("\n\n是否不下載這些卡，繼續重整？"),
+                      4 + 48 + 256)
+               != ui::vbYes)
+        return;
+
+    if (!clearCardList(a))
+        return;
     if (issued.isEmpty()) {
         ui::MsgBox(QStringLiteral("沒有發卡信息！"), 0);
         Command2->setFocus();
@@ -140,10 +186,10 @@ void FrmFKZL::rebuild()
     }
 
     PrgBar->setVisible(true);
-    PrgBar->setMaximum(int(issued.size()) * 100);
+    PrgBar->setMaximum(int(sendable.size()) * 100);
     PrgBar->setValue(0);
     counter = 0;
-    for (const cardstore::IssuedCard& card : issued) {
+    for (const cardstore::IssuedCard& card : sendable) {
         while (!download(card)) {
             if (ui::MsgBox(QStringLiteral("   通信故障!"), 5, QStringLiteral("出錯")) != ui::vbRetry)
                 return;
@@ -153,12 +199,15 @@ void FrmFKZL::rebuild()
         Text1->setText(QString::number(counter));
         QApplication::processEvents();
     }
-    if (counter == issued.size()) {
+    // Every card that could be sent has been: a cancelled download returned above.
+    if (unsent.isEmpty())
         ui::MsgBox(QStringLiteral("重整成功！"), 0);
-        counter = 0;
-    } else {
-        ui::MsgBox(QStringLiteral("通訊失敗!"), 0);
-    }
+    else
+        ui::MsgBox(QStringLiteral("重整完畢！已下載 %1 張卡；%2 張卡無法下載，控制器中沒有這些卡。")
+                       .arg(counter)
+                       .arg(unsent.size()),
+                   48);
+    counter = 0;
     PrgBar->setValue(PrgBar->maximum());
     PrgBar->setVisible(false);
     Command2->setFocus();
@@ -173,7 +222,11 @@ bool FrmFKZL::clearCardList(int address)
     case controller::Outcome::Ok: return true;
     case controller::Outcome::PortFailed: ui::MsgBox(QStringLiteral("串口通信端口沒有打開"), 48); break;
     case controller::Outcome::NoReply: ui::MsgBox(QStringLiteral("通信故障！"), 0); break;
+    // Whether the controller erased its list before answering wrongly is not
+    // known: the operator is told to run the rebuild again.
     case controller::Outcome::WrongReply:
+        ui::MsgBox(QStringLiteral("控制器應答出錯，名單可能已部分清除，請重新重整！"), 48);
+        break;
     case controller::Outcome::Refused: ui::MsgBox(QStringLiteral("控制器應答出錯，名單沒有清除！"), 48); break;
     }
     MSComm1->setInBufferCount(0);
@@ -183,21 +236,6 @@ bool FrmFKZL::clearCardList(int address)
 
 bool FrmFKZL::download(const cardstore::IssuedCard& card)
 {
-    frames::CardEntry entry;
-    entry.address = card.address;
-    entry.physical = card.physical;
-    entry.card = card.card;
-    if (card.hasDateWindow()) {
-        entry.startDate = card.startDate;
-        entry.endDate = card.endDate;
-    }
-    entry.startWeekday = card.startWeekday;
-    entry.endWeekday = card.endWeekday;
-    if (card.hasTimeWindow()) {
-        entry.startTime = card.startTime;
-        entry.endTime = card.endTime;
-    }
-    entry.passMode1 = card.lock1Mode;
-    entry.passMode2 = card.lock2Mode;
+    frames::CardEntry entry = cardEntry(card);
     return controller::addtodoor(*MSComm1, entry, controller::rebuildAdd);
 }
