@@ -11,8 +11,13 @@ namespace jet {
 class Connection;
 struct RecordsetData;
 
-// In place of a DAO recordset. The rows are read when it opens (so no lock is
-// held between events); edits, additions and deletions go to the file at once.
+// In place of a DAO recordset. Rows are read as it moves to them, each read
+// one short statement from the key of the current row (see OrderedRows), so
+// opening one on a table of millions of rows costs one look-up and no lock
+// is held between calls; edits, additions and deletions go to the file at
+// once. A table recordset sees the table as it is at every move; a dynaset
+// or snapshot the rows its select returned when it opened (read afresh, so
+// changes and deletions show) and the rows it added itself.
 // Field values: Null is an invalid QVariant, distinct from empty text; dates
 // read back as QDate, times of day as QTime, both as QDateTime, yes/no as bool.
 class Recordset {
