@@ -57,7 +57,7 @@ FrmFK::FrmFK(QWidget* parent) : QWidget(parent)
 // in proportion when the window is resized.
 void FrmFK::buildControls()
 {
-    resize(640, 440);
+    resize(700, 440);
     setMinimumSize(480, 330);
     int labels = 0;
     const auto label = [this, &labels](QWidget* parent, const char* text, QRect at) {
@@ -68,7 +68,7 @@ void FrmFK::buildControls()
     };
 
     Frame1 = named(new QGroupBox(QStringLiteral("基本信息"), this), "Frame1");
-    Frame1->setGeometry(8, 4, 532, 162);
+    Frame1->setGeometry(8, 4, 592, 162);
     Tkh = ui::pickBox(Frame1, "Tkh");
     Tname = named(new QLineEdit(Frame1), "Tname");
     Tzhiwu = named(new QLineEdit(Frame1), "Tzhiwu");
@@ -85,24 +85,24 @@ void FrmFK::buildControls()
         box->setReadOnly(true);
 
     Frame2 = named(new QGroupBox(Frame1), "Frame2");
-    Frame2->setGeometry(262, 14, 262, 140);
+    Frame2->setGeometry(262, 14, 322, 140);
     Option1[0] = named(new QRadioButton(QStringLiteral("鍵盤輸入"), Frame2), "Option1_0");
     Option1[0]->setGeometry(10, 10, 110, 24);
     Option1[1] = named(new QRadioButton(QStringLiteral("從發卡机讀入"), Frame2), "Option1_1");
     Option1[1]->setGeometry(122, 10, 134, 24);
     Option1[0]->setChecked(true);
-    label(Frame2, "* 物理卡號：", QRect(10, 42, 88, 24));
+    label(Frame2, "* 物理卡號：", QRect(10, 42, 100, 24));
     tcard = named(new QLineEdit(Frame2), "tcard");
-    tcard->setGeometry(100, 42, 150, 24);
+    tcard->setGeometry(112, 42, 160, 24);
     Cdk = ui::pickBox(Frame2, "Cdk");
-    Cdk->setGeometry(100, 76, 60, 24);
+    Cdk->setGeometry(112, 76, 60, 24);
     Cdk->setToolTip(QStringLiteral("發卡机地址"));
     Command1 = named(new QPushButton(QStringLiteral("讀卡(&R)"), Frame2), "Command1");
-    Command1->setGeometry(166, 74, 84, 28);
+    Command1->setGeometry(178, 74, 94, 28);
     Command1->setVisible(false);
 
     Frame3 = named(new QGroupBox(QStringLiteral("使用時間限制："), this), "Frame3");
-    Frame3->setGeometry(8, 172, 532, 260);
+    Frame3->setGeometry(8, 172, 592, 260);
     Frame3->setEnabled(false);
     Frame4 = named(new QGroupBox(QStringLiteral("選擇地址"), Frame3), "Frame4");
     Frame4->setGeometry(8, 20, 116, 232);
@@ -110,23 +110,23 @@ void FrmFK::buildControls()
     dooraddr->setGeometry(8, 22, 100, 202);
     dooraddr->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Frame5 = named(new QGroupBox(QStringLiteral("進出控制"), Frame3), "Frame5");
-    Frame5->setGeometry(134, 128, 390, 124);
+    Frame5->setGeometry(134, 128, 450, 124);
     buildTerms(Frame3, Frame5);
     for (int i = 0; i < 3; ++i) {
         const int y = 26 + i * 34;
-        Ch[i]->setGeometry(134, y, 70, 24);
-        label(Frame3, "-->", QRect(340, y, 30, 24));
+        Ch[i]->setGeometry(134, y, 84, 24);
+        label(Frame3, "-->", QRect(356, y, 30, 24));
     }
     for (int i = 0; i < 2; ++i) {
-        ddate[i]->setGeometry(i == 0 ? 206 : 372, 26, 130, 24);
-        tweek[i]->setGeometry(i == 0 ? 206 : 372, 60, 130, 24);
-        dtime[i]->setGeometry(i == 0 ? 206 : 372, 94, 130, 24);
+        ddate[i]->setGeometry(i == 0 ? 220 : 390, 26, 130, 24);
+        tweek[i]->setGeometry(i == 0 ? 220 : 390, 60, 130, 24);
+        dtime[i]->setGeometry(i == 0 ? 220 : 390, 94, 130, 24);
     }
-    label(Frame5, "鎖號1：", QRect(10, 28, 56, 24));
-    label(Frame5, "鎖號2：", QRect(10, 74, 56, 24));
+    label(Frame5, "鎖號1：", QRect(10, 28, 66, 24));
+    label(Frame5, "鎖號2：", QRect(10, 74, 66, 24));
     for (int m = 0; m < 4; ++m) {
-        Op[m]->setGeometry(70 + m * 78, 28, 76, 24);
-        Opp[m]->setGeometry(70 + m * 78, 74, 76, 24);
+        Op[m]->setGeometry(78 + m * 92, 28, 90, 24);
+        Opp[m]->setGeometry(78 + m * 92, 74, 90, 24);
     }
 
     Cmdadd = named(new QPushButton(QStringLiteral("添加(&T)"), this), "Cmdadd");
@@ -135,7 +135,7 @@ void FrmFK::buildControls()
     Command2 = named(new QPushButton(QStringLiteral("退出(&X)"), this), "Command2");
     int y = 24;
     for (QPushButton* b : {Cmdadd, cmdchg, cmddel, Command2}) {
-        b->setGeometry(552, y, 80, 36);
+        b->setGeometry(612, y, 80, 36);
         y += 80;
     }
 
