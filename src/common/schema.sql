@@ -176,7 +176,8 @@ create table data (
   flagIO text collate nocase,
   flag integer
 );
--- Beyond the original indexes: the duplicate look-up and the date purges scan these.
+-- The collection's look-up of a record already stored and the purges by date
+-- seek on these instead of reading the whole table.
 create index data_lookup on data (卡號, 日期, 時間, flag);
 create index data_day on data (日期);
 

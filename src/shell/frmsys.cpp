@@ -7,6 +7,7 @@
 #include "keys.h"
 #include "numbers.h"
 #include "pointer.h"
+#include "closewatch.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -216,10 +217,13 @@ void frmsys::Command1_Click() {
         opened = controller::openPort(Comm);
     }
     ui::hourglass(true);
+    const ui::CloseWatch watch(this);
     const auto outcome = opened ? controller::SetTime(Comm, int(*address), QTime::currentTime())
                                 : controller::Outcome::PortFailed;
     ui::hourglass(false);
     panelShown(false);
+    if (watch.closed())
+        return;  // closed during the wait: nothing more to say
     switch (outcome) {
     case controller::Outcome::Ok: ui::MsgBox(QStringLiteral("測試成功"), 48); break;
     case controller::Outcome::WrongReply: ui::MsgBox(QStringLiteral("測試失敗"), 48); break;

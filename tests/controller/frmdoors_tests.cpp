@@ -342,7 +342,7 @@ TEST_F(LockSettings, ClosingTheWindowDuringAWaitEndsItSafely) {
     window->Command1_Click();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->Comm.PortOpen());
-    EXPECT_EQ(dialogs.last(), QStringLiteral(" 鎖一通訊出錯"));
+    EXPECT_TRUE(dialogs.messages.empty());  // a closed window has nothing more to say
     EXPECT_EQ(field(QStringLiteral("delay1"), 5).toDouble(), 5);
 }
 

@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, MissingOrNullSettingsAreNamedAndKeepTheirDefaults)
     app::db.Execute("update system set zhi=5 where name='串口號'");
     load();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.last(), "系統設置中以下項目缺失或為空：輸入緩沖區、發卡机\n這些項目將使用默認值。");
+    EXPECT_EQ(dialogs.last(), "系統設置中以下項目缺失、為空或無效：輸入緩沖區、發卡机\n這些項目將使用默認值。");
     EXPECT_EQ(app::inbufsize, 2048);
     EXPECT_EQ(app::fkjdz, 1);
     EXPECT_EQ(app::comport, 5);  // the rows that are there still load

@@ -110,6 +110,8 @@ bool isIssued(jet::Database& db, const QString& card)
 
 void insertIssued(jet::Database& db, const IssuedCard& c)
 {
+    // A row without its windows would open the door at any date and hour.
+    jet::Transaction whole(db);
     db.Execute(QStringLiteral("insert into faka(地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values(")
                + sql::text(QString::number(c.address)) + ',' + sql::text(c.card) + ',' + sql::text(c.physical) + ','
                + sql::number(qint64(c.lock1Mode)) + ',' + sql::number(qint64(c.lock2Mode)) + ')');
@@ -122,6 +124,7 @@ void insertIssued(jet::Database& db, const IssuedCard& c)
     if (c.hasTimeWindow())
         db.Execute(QStringLiteral("update faka set 開始時間=") + sql::time(c.startTime) + QStringLiteral(",截止時間=")
                    + sql::time(c.endTime) + where(c.address, c.card));
+    whole.Commit();
 }
 
 QString archivedColumns()
@@ -153,6 +156,8 @@ void archive(jet::Database& db, const jet::Recordset& r)
 
 void archiveAndRemove(jet::Database& db, int address, const QString& card)
 {
+    // Never returned and still issued at once.
+    jet::Transaction whole(db);
     jet::Recordset source = db.OpenRecordset(QStringLiteral(" select ") + archivedColumns()
                                              + QStringLiteral(" from fakapl where 地址=") + sql::number(qint64(address))
                                              + QStringLiteral(" and 卡號=") + sql::text(card),
@@ -162,6 +167,7 @@ void archiveAndRemove(jet::Database& db, int address, const QString& card)
     source.Close();
     db.Execute(QStringLiteral("delete * from faka where 地址=") + sql::number(qint64(address))
                + QStringLiteral(" and 卡號=") + sql::text(card));
+    whole.Commit();
 }
 
 }  // namespace cardstore

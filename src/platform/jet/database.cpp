@@ -7,7 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <vector>
 
 namespace jet {
@@ -76,14 +78,138 @@ Recordset Database::OpenRecordset(const QString& source, RecordsetType type)
     return Recordset(openRecordsetData(conn, source, type));
 }
 
-void Database::BeginTrans() { Execute(QStringLiteral("begin")); }
+namespace {
 
-void Database::CommitTrans() { Execute(QStringLiteral("commit")); }
+void run(Connection& c, const QString& statement)
+{
+    Statement st(c.handle(), statement);
+    st.step();
+}
+
+QString savepoint(int level) { return QStringLiteral("level%1").arg(level); }
+
+}  // namespace
+
+void Database::BeginTrans()
+{
+    Connection& c = connection();
+    // The engine ends a transaction itself on some failures (a full disk):
+    // the levels counted for it are gone then.
+    if (sqlite3_get_autocommit(c.handle()))
+        c.transactionDepth = 0;
+    run(c, c.transactionDepth == 0 ? QStringLiteral("begin") : QStringLiteral("savepoint ") + savepoint(c.transactionDepth));
+    ++c.transactionDepth;
+}
+
+void Database::CommitTrans()
+{
+    Connection& c = connection();
+    if (c.transactionDepth <= 1 || sqlite3_get_autocommit(c.handle())) {
+        c.transactionDepth = 0;
+        run(c, QStringLiteral("commit"));
+        return;
+    }
+    --c.transactionDepth;
+    run(c, QStringLiteral("release ") + savepoint(c.transactionDepth));
+}
 
 void Database::Rollback()
 {
-    if (isOpen() && !sqlite3_get_autocommit(conn->handle()))
-        Execute(QStringLiteral("rollback"));
+    if (!isOpen())
+        return;
+    Connection& c = *conn;
+    if (sqlite3_get_autocommit(c.handle())) {
+        c.transactionDepth = 0;
+        return;
+    }
+    if (c.transactionDepth <= 1) {
+        c.transactionDepth = 0;
+        run(c, QStringLiteral("rollback"));
+        return;
+    }
+    --c.transactionDepth;
+    // Back to where the level began; the level itself then goes.
+    run(c, QStringLiteral("rollback to ") + savepoint(c.transactionDepth));
+    run(c, QStringLiteral("release ") + savepoint(c.transactionDepth));
+}
+
+Transaction::Transaction(Database& db) : db(db) { db.BeginTrans(); }
+
+Transaction::~Transaction()
+{
+    if (!open)
+        return;
+    try {
+        db.Rollback();
+    } catch (const DbError&) {
+        // The connection went; so did what the level held.
+    }
+}
+
+void Transaction::Commit()
+{
+    open = false;
+    db.CommitTrans();
+}
+
+namespace {
+
+// Tables and views by lower-case name, each with its column names.
+struct Layout {
+    QStringList order;
+    QHash<QString, QStringList> columns;
+    QSet<QString> views;
+};
+
+Layout layoutOf(sqlite3* db)
+{
+    Layout l;
+    Statement objects(db, QStringLiteral("select name, type from sqlite_master where type in ('table','view') "
+                                         "and name not like 'sqlite%' order by rowid"));
+    while (objects.step()) {
+        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(objects.get(), 0)));
+        const bool view = qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(objects.get(), 1)), "view") == 0;
+        l.order << name;
+        if (view)
+            l.views.insert(name.toLower());
+        Statement info(db, QStringLiteral("select name from pragma_table_info(?1)"));
+        const QByteArray utf8 = name.toUtf8();
+        sqlite3_bind_text(info.get(), 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        QStringList& cols = l.columns[name.toLower()];
+        while (info.step())
+            cols << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+    }
+    return l;
+}
+
+}  // namespace
+
+QStringList Database::missingSchema(const QString& script) const
+{
+    sqlite3* reference = nullptr;
+    sqlite3_open_v2(":memory:", &reference, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr);
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(reference, sqlite3_close_v2);
+    if (sqlite3_exec(reference, script.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        raise(reference, QStringLiteral("schema script"));
+    const Layout wanted = layoutOf(reference);
+    const Layout held = layoutOf(connection().handle());
+    QStringList missing;
+    for (const QString& name : wanted.order) {
+        const QString key = name.toLower();
+        if (!held.columns.contains(key) || wanted.views.contains(key) != held.views.contains(key)) {
+            missing << name;
+            continue;
+        }
+        if (wanted.views.contains(key))
+            continue;
+        QSet<QString> have;
+        for (const QString& c : held.columns.value(key))
+            have.insert(c.toLower());
+        for (const QString& c : wanted.columns.value(key))
+            if (!have.contains(c.toLower()))
+                missing << name + QLatin1Char('.') + c;
+    }
+    return missing;
 }
 
 void Database::Close()
@@ -93,16 +219,22 @@ void Database::Close()
     conn.reset();
 }
 
-void CompactDatabase(const QString& source, const QString& destination)
+void CompactDatabase(const QString& source, const QString& destination, const std::function<void()>& whileAlone)
 {
     const QString dst = databasePath(destination);
     if (QFile::exists(dst))
         throw DbError(QStringLiteral("Database '%1' already exists.").arg(dst));
     Connection c(databasePath(source));
-    Statement st(c.handle(), QStringLiteral("vacuum into ?1"));
-    const QByteArray utf8 = dst.toUtf8();
-    sqlite3_bind_text(st.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-    st.step();
+    if (whileAlone && !c.lockExclusively())
+        throw DbError(QStringLiteral("數據庫文件 '%1' 正被另一程序打開，不能壓縮。").arg(c.path()));
+    {
+        Statement st(c.handle(), QStringLiteral("vacuum into ?1"));
+        const QByteArray utf8 = dst.toUtf8();
+        sqlite3_bind_text(st.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        st.step();
+    }
+    if (whileAlone)
+        whileAlone();
 }
 
 void ExecuteScript(const QString& path, const QString& script)
