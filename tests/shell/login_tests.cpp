@@ -7,11 +7,16 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::ProgramFolderTest;
 
@@ -142,6 +147,75 @@ TEST_F(Login, ADatabaseThatCantBeOpenedIsNamedInTheMessage)
     login damaged;
     EXPECT_FALSE(damaged.Form_Load());
     EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(Login, AFileWithoutTheInstalledTablesOrColumnsIsRefusedAtOpen)
+{
+    delete window.data();
+    jet::CloseDefaultWorkspace();
+    // A column gone from user, and then a file of no bytes at all.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "alter table user drop column r5", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    login lacking;
+    EXPECT_FALSE(lacking.Form_Load());
+    EXPECT_FALSE(app::db.isOpen());
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>({"無法打開數據庫文件 " + file("kestrom.mdb")
+                                                     + "\n文件中缺少以下表或列：user.r5\n\n程序將退出。"}));
+    EXPECT_EQ(dialogs.messages[0].style, 16);
+
+    QFile::resize(file("kestrom.mdb"), 0);
+    login empty;
+    EXPECT_FALSE(empty.Form_Load());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.last().contains("文件中缺少以下表或列：system、cjtype、user、")) << dialogs.last().toStdString();
+}
+
+TEST_F(Login, APastedNameWithANulCharacterIsAFailedLogIn)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::clipboard()->setText(QStringLiteral("bri") + QChar(0) + QStringLiteral("vel"));
+    window->Tuser->setFocus();
+    QTest::keySequence(window->Tuser, QKeySequence::Paste);
+    ASSERT_TRUE(window->Tuser->text().contains(QChar(0)));
+    QTest::keyClicks(window->tpasswd, "brivel");
+    QTest::mouseClick(window->Cmdok, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>({"用戶名或口令有錯,請重輸"}));
+    EXPECT_EQ(app::loginok, 0);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Login, AFileLockedByAnotherProgramIsToldAndTheLogInWaitsForAnotherTry)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &raw);
+        sqlite3_exec(raw, "begin exclusive", nullptr, nullptr, nullptr);
+        (void)!::write(ready[1], "r", 1);
+        pause();
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    window->show();
+    QTest::keyClicks(window->Tuser, "brivel");
+    QTest::keyClicks(window->tpasswd, "brivel");
+    QTest::mouseClick(window->Cmdok, Qt::LeftButton);  // waits out the engine's busy time
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.last().contains("數據庫文件正被另一程序使用，請稍後再試。")) << dialogs.last().toStdString();
+    EXPECT_EQ(app::loginok, 0);
+    EXPECT_TRUE(window->isVisible());
+    QTest::mouseClick(window->Cmdok, Qt::LeftButton);
+    EXPECT_EQ(app::loginok, 1);
 }
 
 }  // namespace

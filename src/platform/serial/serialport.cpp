@@ -184,7 +184,10 @@ void SerialPort::closeDevice() {
     notifier->setEnabled(false);
     notifier->deleteLater();
     notifier = nullptr;
-    ::close(fd);  // releases the flock and the exclusive use
+    // The exclusive use belongs to the device, not to this descriptor, and
+    // would outlast it while anything else (the simulator's end) holds it.
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);  // releases the flock
     fd = -1;
     devicesInUse().remove(lockedDevice);
     lockedDevice.clear();

@@ -1,0 +1,107 @@
+// The store's writers of several statements run as one whole: a failure
+// or the program killed half-way leaves nothing half-written.
+#include "app.h"
+#include "cardfixture.h"
+#include "recordset.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using testsupport::ProgramFolderTest;
+
+namespace {
+
+class StoreWhole : public ProgramFolderTest {
+protected:
+    void SetUp() override
+    {
+        ProgramFolderTest::SetUp();
+        openSharedDb();
+    }
+    // A statement straight on the file: a trigger that refuses a later step.
+    void raw(const char* statement)
+    {
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &h), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(h, statement, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+        sqlite3_close(h);
+    }
+    static cardstore::IssuedCard windowed(int address, const QString& number)
+    {
+        cardstore::IssuedCard c = testCard(address, number, 1, 2);
+        c.startDate = QDate(2026, 1, 1);
+        c.endDate = QDate(2026, 6, 30);
+        c.startWeekday = 1;
+        c.endWeekday = 5;
+        c.startTime = QTime(8, 0);
+        c.endTime = QTime(18, 0);
+        return c;
+    }
+};
+
+TEST_F(StoreWhole, ACardWhoseWindowsCantBeWrittenLeavesNoRow)
+{
+    raw("create trigger refuse before update of 開始時間 on faka "
+        "begin select raise(abort, 'database or disk is full'); end");
+    EXPECT_THROW(cardstore::insertIssued(app::db, windowed(3, "000001")), jet::DbError);
+    EXPECT_EQ(count("faka"), 0);
+
+    // Inside a caller's transaction only the failed card goes.
+    app::db.BeginTrans();
+    cardstore::insertIssued(app::db, testCard(3, "000002"));
+    EXPECT_THROW(cardstore::insertIssued(app::db, windowed(3, "000003")), jet::DbError);
+    app::db.CommitTrans();
+    EXPECT_EQ(count("faka"), 1);
+    EXPECT_EQ(count("faka", "卡號='000002'"), 1);
+}
+
+TEST_F(StoreWhole, ARemovalThatCantDeleteKeepsNoHistoryRow)
+{
+    app::db.Execute("insert into people (卡號,姓名) values ('000004','陳大文')");
+    cardstore::insertIssued(app::db, testCard(6, "000004"));
+    raw("create trigger refuse before delete on faka begin select raise(abort, 'disk I/O error'); end");
+    EXPECT_THROW(cardstore::archiveAndRemove(app::db, 6, "000004"), jet::DbError);
+    EXPECT_EQ(count("faka"), 1);
+    EXPECT_EQ(count("dfaka"), 0);  // never returned and still issued at once
+}
+
+TEST_F(StoreWhole, KilledWhileWritingNeverLeavesACardWithoutItsWindows)
+{
+    app::db.Close();
+    for (int round = 0; round < 12; ++round) {
+        int going[2];
+        ASSERT_EQ(pipe(going), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            jet::Database d = jet::OpenDatabase(file("kestrom.mdb"));
+            d.Execute("insert into people (卡號,姓名) values ('000000','陳大文')");
+            // Each card issued, then the one before it returned.
+            for (int n = 1;; ++n) {
+                cardstore::insertIssued(d, windowed(round, QStringLiteral("%1").arg(n, 6, 10, QChar('0'))));
+                d.Execute(QStringLiteral("update people set 卡號='%1'").arg(n - 1, 6, 10, QChar('0')));
+                cardstore::archiveAndRemove(d, round, QStringLiteral("%1").arg(n - 1, 6, 10, QChar('0')));
+                if (n == 2)
+                    (void)!::write(going[1], "g", 1);
+            }
+        }
+        char c = 0;
+        ASSERT_EQ(::read(going[0], &c, 1), 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(40)));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ::close(going[0]);
+        ::close(going[1]);
+    }
+    EXPECT_GE(count("dfaka"), 12);  // the kills came while the writers were under way
+    EXPECT_EQ(count("faka", "開始日期 is null or 開始星期 is null or 開始時間 is null"), 0);
+    // Never returned and still issued at once.
+    EXPECT_EQ(count("dfaka d", "exists (select * from faka f where f.地址=d.地址 and f.卡號=d.卡號)"), 0);
+}
+
+}  // namespace

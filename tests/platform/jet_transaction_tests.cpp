@@ -1,0 +1,212 @@
+// Transactions that nest, the check of a file against the installed
+// schema, and compaction while another connection has the file open.
+#include "app.h"
+#include "dbfile.h"
+#include "recordset.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <csignal>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using testsupport::ProgramFolderTest;
+
+namespace {
+
+class Transactions : public ProgramFolderTest {
+protected:
+    void SetUp() override
+    {
+        ProgramFolderTest::SetUp();
+        openSharedDb();
+    }
+    void add(const char* name) { app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(name)); }
+    QStringList departments() const
+    {
+        QStringList out;
+        jet::Database d = openDb();
+        for (jet::Recordset rs = d.OpenRecordset("select 部門 from department order by 部門"); !rs.Eof(); rs.MoveNext())
+            out << rs.Field(0).toString();
+        return out;
+    }
+};
+
+TEST_F(Transactions, AnInnerLevelIsASavepointOfTheOuter)
+{
+    app::db.BeginTrans();
+    add("a");
+    app::db.BeginTrans();
+    add("b");
+    app::db.Rollback();  // only b goes
+    app::db.BeginTrans();
+    add("c");
+    app::db.BeginTrans();
+    add("d");
+    app::db.CommitTrans();
+    app::db.CommitTrans();  // c and d stay with the outer level
+    EXPECT_TRUE(departments().isEmpty());  // nothing is stored before the outer commit
+    app::db.CommitTrans();
+    EXPECT_EQ(departments(), QStringList({"a", "c", "d"}));
+
+    app::db.BeginTrans();
+    add("e");
+    app::db.BeginTrans();
+    add("f");
+    app::db.CommitTrans();
+    app::db.Rollback();  // the outer takes the committed inner level with it
+    EXPECT_EQ(departments(), QStringList({"a", "c", "d"}));
+
+    app::db.Rollback();  // none open: nothing happens
+    add("g");
+    EXPECT_EQ(departments().size(), 4);
+}
+
+TEST_F(Transactions, AWholeIsTakenBackWhenAFailureLeavesIt)
+{
+    const auto store = [&](bool fail) {
+        jet::Transaction whole(app::db);
+        add("x");
+        if (fail)
+            app::db.Execute("insert into nosuch values (1)");
+        add("y");
+        whole.Commit();
+    };
+    EXPECT_THROW(store(true), jet::DbError);
+    EXPECT_TRUE(departments().isEmpty());
+    // Inside a caller's transaction the failed whole goes, the caller's work stays.
+    app::db.BeginTrans();
+    add("before");
+    EXPECT_THROW(store(true), jet::DbError);
+    store(false);
+    app::db.CommitTrans();
+    EXPECT_EQ(departments(), QStringList({"before", "x", "y"}));
+}
+
+TEST_F(Transactions, AClosedConnectionForgetsItsLevels)
+{
+    app::db.BeginTrans();
+    add("lost");
+    jet::CloseDefaultWorkspace();
+    openSharedDb();
+    app::db.BeginTrans();  // a transaction of its own again, not a savepoint
+    add("kept");
+    app::db.CommitTrans();
+    EXPECT_EQ(departments(), QStringList({"kept"}));
+}
+
+// ---- the schema check ----
+
+class SchemaCheck : public ProgramFolderTest {
+protected:
+    QStringList missing(const QString& path) const
+    {
+        jet::Database d = jet::OpenDatabase(path);
+        return d.missingSchema(dbfile::schemaScript());
+    }
+    void raw(const char* statement) const
+    {
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &h), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(h, statement, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+        sqlite3_close(h);
+    }
+};
+
+TEST_F(SchemaCheck, NamesWhatTheFileLacks)
+{
+    EXPECT_TRUE(missing(file("kestrom.mdb")).isEmpty());
+
+    raw("alter table user drop column r5");
+    raw("drop view fakapl");
+    raw("drop table dpeople");
+    raw("alter table faka rename column 物理卡號 to physical");
+    EXPECT_EQ(missing(file("kestrom.mdb")), QStringList({"user.r5", "dpeople", "faka.物理卡號", "fakapl"}));
+
+    QFile empty(file("empty.mdb"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const QStringList all = missing(file("empty.mdb"));
+    EXPECT_TRUE(all.contains("user") && all.contains("system") && all.contains("fakapl")) << all.join(' ').toStdString();
+    EXPECT_FALSE(all.contains("user.sysname"));  // a missing table is named alone
+}
+
+TEST_F(SchemaCheck, LetterCaseAndWhatTheFileHasBesideDontCount)
+{
+    raw("alter table doors rename column namedr1 to NAMEDR1");
+    raw("create table notes (x text)");
+    raw("alter table people add column extra text");
+    EXPECT_TRUE(missing(file("kestrom.mdb")).isEmpty());
+}
+
+// ---- compaction and other connections ----
+
+class CompactionAlone : public ProgramFolderTest {
+protected:
+    void compactAlone()
+    {
+        bool ran = false;
+        jet::CompactDatabase(file("kestrom.mdb"), file("dbs.mdb"), [&] { ran = true; });
+        EXPECT_TRUE(ran);
+    }
+};
+
+TEST_F(CompactionAlone, RefusedWhileAnotherConnectionHasTheFileOpen)
+{
+    {
+        jet::Database other = jet::OpenDatabase(file("kestrom.mdb"));
+        EXPECT_THROW(compactAlone(), jet::DbError);
+        EXPECT_FALSE(QFile::exists(file("dbs.mdb")));
+        // Without the need to be alone (a backup), it goes ahead.
+        EXPECT_NO_THROW(jet::CompactDatabase(file("kestrom.mdb"), file("backup.mdb")));
+    }
+    compactAlone();
+    EXPECT_TRUE(QFile::exists(file("dbs.mdb")));
+}
+
+TEST_F(CompactionAlone, RefusedWhileAnotherProcessHasTheFileOpen)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        // Another copy of the program, idle on its open handle.
+        jet::Database d = jet::OpenDatabase(file("kestrom.mdb"));
+        (void)!::write(ready[1], "r", 1);
+        pause();
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_THROW(compactAlone(), jet::DbError);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    compactAlone();
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+TEST_F(CompactionAlone, NoConnectionOpensTheFileWhileTheCopyTakesItsPlace)
+{
+    std::string during;
+    const QByteArray path = QFile::encodeName(file("kestrom.mdb"));
+    jet::CompactDatabase(file("kestrom.mdb"), file("dbs.mdb"), [&] {
+        const pid_t child = fork();
+        if (child == 0) {
+            // What a connection of another process asks for first; the
+            // child's own copy of this process's handles would not ask.
+            const int fd = ::open(path.constData(), O_RDONLY);
+            _exit(fd >= 0 && flock(fd, LOCK_SH | LOCK_NB) == 0 ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        during = WIFEXITED(status) && WEXITSTATUS(status) == 1 ? "refused" : "opened";
+    });
+    EXPECT_EQ(during, "refused");
+    EXPECT_NO_THROW(jet::OpenDatabase(file("kestrom.mdb")));
+}
+
+}  // namespace
