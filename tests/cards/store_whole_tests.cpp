@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <csignal>
 #include <sqlite3.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -79,6 +80,7 @@ TEST_F(StoreWhole, KilledWhileWritingNeverLeavesACardWithoutItsWindows)
         ASSERT_EQ(pipe(going), 0);
         const pid_t child = fork();
         if (child == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
             jet::Database d = jet::OpenDatabase(file("kestrom.mdb"));
             d.Execute("insert into people (卡號,姓名) values ('000000','陳大文')");
             // Each card issued, then the one before it returned.

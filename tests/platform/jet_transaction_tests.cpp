@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -173,6 +174,7 @@ TEST_F(CompactionAlone, RefusedWhileAnotherProcessHasTheFileOpen)
     ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     if (child == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
         // Another copy of the program, idle on its open handle.
         jet::Database d = jet::OpenDatabase(file("kestrom.mdb"));
         (void)!::write(ready[1], "r", 1);

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <csignal>
 #include <sqlite3.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -161,7 +162,7 @@ TEST_F(Login, AFileWithoutTheInstalledTablesOrColumnsIsRefusedAtOpen)
     login lacking;
     EXPECT_FALSE(lacking.Form_Load());
     EXPECT_FALSE(app::db.isOpen());
-    EXPECT_EQ(dialogs.texts(), std::vector<QString>({"無法打開數據庫文件 " + file("kestrom.mdb")
+    ASSERT_EQ(dialogs.texts(), std::vector<QString>({"無法打開數據庫文件 " + file("kestrom.mdb")
                                                      + "\n文件中缺少以下表或列：user.r5\n\n程序將退出。"}));
     EXPECT_EQ(dialogs.messages[0].style, 16);
 
@@ -193,6 +194,7 @@ TEST_F(Login, AFileLockedByAnotherProgramIsToldAndTheLogInWaitsForAnotherTry)
     ASSERT_EQ(pipe(ready), 0);
     const pid_t holder = fork();
     if (holder == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
         sqlite3* raw = nullptr;
         sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &raw);
         sqlite3_exec(raw, "begin exclusive", nullptr, nullptr, nullptr);
