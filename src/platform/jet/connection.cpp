@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -64,6 +65,7 @@ class SharedLocks {
 public:
     bool acquire(const QString& path)
     {
+        const std::lock_guard guard(mutex);
         Holder& h = held[key(path)];
         if (h.users == 0) {
             h.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -81,6 +83,7 @@ public:
     }
     void release(const QString& path)
     {
+        const std::lock_guard guard(mutex);
         const auto it = held.find(key(path));
         if (it == held.end() || --it->second.users > 0)
             return;
@@ -90,6 +93,7 @@ public:
     // Only the one connection asking may have the file open, here or elsewhere.
     bool exclusive(const QString& path)
     {
+        const std::lock_guard guard(mutex);
         const auto it = held.find(key(path));
         return it != held.end() && it->second.users == 1 && flock(it->second.fd, LOCK_EX | LOCK_NB) == 0;
     }
@@ -100,6 +104,7 @@ private:
         int users = 0;
     };
     static QString key(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+    std::mutex mutex;  // a benchmark may open connections from threads of its own
     std::map<QString, Holder> held;
 };
 

@@ -106,8 +106,9 @@ public:
     // on the device, whichever port object of this process makes it and
     // whether or not the port was closed in between. markUnanswered notes
     // the timeout; until the line has been quiet for quietPeriod() since,
-    // isSettling() holds and what arrives counts as noise, which settle()
-    // drops (wait.h runs it before each frame goes out).
+    // isSettling() holds and what arrives counts as noise, which
+    // serial::settle() of wait.h drops; the exchanges run it before each
+    // frame goes out.
     void markUnanswered();
     bool isSettling();
     void settled();
