@@ -3,6 +3,7 @@
 #include "dispatch.h"
 
 // Include here the header of each window listed below.
+#include "form1.h"
 #include "form3.h"
 #include "frmabout.h"
 #include "frmbm.h"
@@ -11,10 +12,13 @@
 #include "frmdoors.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
+#include "frmkqzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmsys.h"
+#include "frmwts.h"
 #include "frmxg.h"
+#include "sjkwf2.h"
 #include "superuserconfirm.h"
 
 namespace {
@@ -70,6 +74,10 @@ void installMenuWindows()
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
+        {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
+        {35, Shown::Modal, makeLoaded<Form1>},
+        {36, Shown::Modal, make<sjkwf2>},
+        {37, Shown::Modal, makeLoaded<Frmkqzl>},
     });
 }

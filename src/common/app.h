@@ -40,6 +40,18 @@ struct ExchangeScope {
     ExchangeScope& operator=(const ExchangeScope&) = delete;
 };
 
+// Windows that keep the database from the unattended collection for a
+// while: one that has the shared handle closed (backup and restore), or one
+// inside a long write of its own. The collection timer lets its minute pass
+// while any does, rather than open the collection onto a closed or busy file.
+inline int collectionHeld = 0;
+struct CollectionHold {
+    CollectionHold() { ++collectionHeld; }
+    ~CollectionHold() { --collectionHeld; }
+    CollectionHold(const CollectionHold&) = delete;
+    CollectionHold& operator=(const CollectionHold&) = delete;
+};
+
 // The database file in the program folder and the connect string naming it.
 QString databaseFile();
 QString connectString(const QString& password);

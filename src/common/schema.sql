@@ -197,6 +197,8 @@ create table datakq (
   hrs double
 );
 create index datakq_Primarykey on datakq (卡號, 日期);
+-- The purge finds its days and rows by day.
+create index datakq_day on datakq (日期);
 
 create table owt (
   上班時間 datetime,

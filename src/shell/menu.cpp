@@ -338,6 +338,8 @@ void menu::openUnattendedCollection()
 
 void menu::Timer1_Timer()
 {
+    if (app::collectionHeld > 0)
+        return;
     if (now().time().toString(QStringLiteral("HH:mm")) == app::cjtime)
         openUnattendedCollection();
 }

@@ -135,7 +135,7 @@ TEST_F(Departments, DeleteAnsweredNoKeepsThePeople)
     window->cmddel_Click();
 
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0].prompt, "是否要同時刪除該部門的所有人員？");
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("是否要同時刪除該部門的所有人員？"));
     EXPECT_EQ(dialogs.messages[0].style, 4);
     EXPECT_EQ(dialogs.messages[0].title, "提示");
     EXPECT_EQ(dialogs.messages[1].prompt, "沒有刪除該部門的人員！");
@@ -166,7 +166,13 @@ TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
     dialogs.answer(ui::vbYes);
     window->cmddel_Click();
 
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+    // The operator is told before and after that the controllers keep the cards.
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "是否要同時刪除該部門的所有人員？\n\n該部門人員的 3 張卡仍在控制器中："
+                                          "地址 1 有 2 張，地址 2 有 1 張。刪除人員不會從控制器中刪除這些卡。");
+    EXPECT_EQ(dialogs.messages[1].prompt, "該部門的人員已刪除。地址 1、2 的控制器仍保留這些卡：在對這些地址做"
+                                          "「發卡信息重整」之前，這些卡仍可開門！");
+    EXPECT_EQ(dialogs.messages[1].style, 48);
     EXPECT_EQ(count("dfaka"), 3);
     EXPECT_EQ(count("dfaka", "卡號='000001' and 姓名='Kay O''Brien' and 部門='O''Hara Court'"), 2);
     EXPECT_EQ(count("dfaka", "卡號='000002' and 姓名 is null"), 1);
@@ -178,6 +184,46 @@ TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
     EXPECT_EQ(count("department"), 2);
     EXPECT_TRUE(window->Tbm->text().isEmpty());
     EXPECT_TRUE(sim.received().empty());  // the controllers keep the cards: a rebuild leaves them out
+}
+
+TEST_F(Departments, DeleteOfADepartmentWithoutIssuedCardsAsksPlainly)
+{
+    person("000001", "甲", "西座");
+    issue(1, "000009");  // someone else's card
+    select("西座");
+    dialogs.answer(ui::vbYes);
+    window->cmddel_Click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"是否要同時刪除該部門的所有人員？"}));
+    EXPECT_EQ(count("people"), 0);
+    EXPECT_EQ(count("faka"), 1);
+}
+
+// A delete that the database refuses takes nothing away and says nothing
+// about the controllers.
+TEST_F(Departments, RefusedDeleteKeepsEverythingAndClaimsNothing)
+{
+    person("000001", "甲", "西座");
+    issue(1, "000001");
+    openDb().Execute("create trigger refuse before delete on people begin select raise(abort, 'refused'); end");
+    select("西座");
+    dialogs.answer(ui::vbYes);
+    window->cmddel_Click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].prompt.startsWith("數據庫操作失敗"));
+    EXPECT_EQ(count("faka"), 1);
+    EXPECT_EQ(count("dfaka"), 0);
+    EXPECT_EQ(count("department", "部門='西座'"), 1);
+}
+
+// A register that can't be read is told in the window's own message.
+TEST_F(Departments, AListThatCantBeReadIsTold)
+{
+    openDb().Execute("drop table department");
+    QPointer<Frmbm> second = new Frmbm();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("數據庫操作失敗"));
+    EXPECT_EQ(second->List1->count(), 0);
+    delete second.data();
 }
 
 TEST_F(Departments, DeleteWithoutSelectionOrOfAVanishedName)

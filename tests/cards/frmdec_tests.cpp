@@ -113,6 +113,44 @@ TEST_F(Removal, ByCardAsksTheControllerFirstAndArchivesOnlyAfterItsEcho)
     EXPECT_EQ(count("dfaka", "地址=7 and 卡號='000003'"), 1);
 }
 
+// The controller let the card go and the database refused the history and
+// the delete: the operator learns which card at which address is now listed
+// but no longer held, and the run goes on as after a failed exchange.
+TEST_F(Removal, ARemovalTheDatabaseRefusesIsNamedAndTheRunGoesOn)
+{
+    sim->addController(3);
+    sim->addController(7);
+    issue(3, "000001");
+    issue(7, "000001");
+    openDb().Execute("create trigger refuse before insert on dfaka when new.地址 = 3 "
+                     "begin select raise(abort, 'disk I/O error'); end");
+    open();
+    window->kh->setEditText("000001");
+    selectTargets({"3", "7"});
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("地址 3 的控制器已刪除卡 000001，但數據庫操作失敗："
+                                                      "控制器中已沒有此卡，數據庫卻仍記錄它發到此地址。\ndisk I/O error"));
+    EXPECT_EQ(dialogs.messages[0].style, 48);
+    EXPECT_EQ(dialogs.messages[1].prompt, "000001已從地址為7的門中刪除");
+    EXPECT_FALSE(controllerHolds(3, "000001"));
+    EXPECT_EQ(count("faka", "地址=3 and 卡號='000001'"), 1);  // taken back whole: no history without the delete
+    EXPECT_EQ(count("dfaka", "地址=3"), 0);
+    EXPECT_EQ(count("faka", "地址=7"), 0);
+
+    // Over many cards the run stops there, as after a failed exchange.
+    issue(3, "000002");
+    issue(3, "000003");
+    dialogs.messages.clear();
+    window->Option2->setChecked(true);
+    window->dz->setEditText("3");
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("地址 3 的控制器已刪除卡 000001，"));
+    EXPECT_TRUE(controllerHolds(3, "000002"));
+    EXPECT_EQ(count("faka", "地址=3"), 3);
+}
+
 TEST_F(Removal, ByCardRefusesWhatCantBeSent)
 {
     sim->addController(7);

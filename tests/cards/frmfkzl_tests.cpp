@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <memory>
 
@@ -150,9 +151,62 @@ TEST_F(Rebuild, WrongErasureEchoIsToldAndClosesThePort)
     wrong.replyAddress = 5;
     sim->scriptNext(0x0C, wrong);
     window->Command1_Click();
-    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"控制器應答出錯，名單沒有清除！"}));
+    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{"控制器應答出錯，名單可能已部分清除，請重新重整！"}));
     EXPECT_FALSE(portOpen());
     EXPECT_EQ(sim->received().size(), 1u);
+}
+
+// Rows that no frame can carry: each is named with its reason before the
+// controller's list is touched, and the operator chooses.
+class UnsendableRows : public Rebuild {
+protected:
+    void SetUp() override
+    {
+        Rebuild::SetUp();
+        issue(testCard(4, "000001"));
+        issue(testCard(4, "000002"));
+        cardstore::IssuedCard longNumber = testCard(4, "000003");
+        longNumber.physical = "12345678901";
+        issue(longNumber);
+        issue(testCard(4, "000004"));
+        issue(testCard(4, "000005"));
+        issue(testCard(4, "000006"));
+        app::db.Execute("update faka set ctrl_state1=null where 卡號='000002'");
+        app::db.Execute("update faka set ctrl_state2=7 where 卡號='000004'");
+        app::db.Execute("update faka set 開始星期=1,截止星期=9 where 卡號='000005'");
+        sim->edit(4, [](ctlsim::Controller& c) { c.cards["999999"] = ctlsim::Card{"0000999999", 0, 0, {}}; });
+        open(4);
+    }
+    static QString named()
+    {
+        return "以下卡無法下載到控制器：\n000002：鎖一沒有選定通行方式\n000003：物理卡號不是1到10位數字\n"
+               "000004：鎖二沒有選定通行方式\n000005：星期範圍不正確\n\n是否不下載這些卡，繼續重整？";
+    }
+};
+
+TEST_F(UnsendableRows, StoppingLeavesTheControllerAsItWas)
+{
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].prompt, named());
+    EXPECT_EQ(dialogs.messages[0].style, 4 + 48 + 256);  // No, the default, stops
+    EXPECT_TRUE(sim->received().empty());
+    EXPECT_EQ(sim->controller(4).cards.size(), 1u);
+}
+
+TEST_F(UnsendableRows, GoingOnSendsEveryOtherCard)
+{
+    dialogs.answer(ui::vbYes);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, named());
+    EXPECT_EQ(dialogs.messages[1].prompt, "重整完畢！已下載 2 張卡；4 張卡無法下載，控制器中沒有這些卡。");
+    const ctlsim::Controller c = sim->controller(4);
+    ASSERT_EQ(c.cards.size(), 2u);
+    EXPECT_EQ(c.cards.count("000001"), 1u);
+    EXPECT_EQ(c.cards.count("000006"), 1u);
+    EXPECT_EQ(sim->received().size(), 3u);  // the erasure and two cards: no retry box
+    EXPECT_EQ(window->Text1->text(), "2");
 }
 
 TEST_F(Rebuild, AddressWithoutCardsStillHasItsListErased)

@@ -6,8 +6,10 @@
 #include "cardfixture.h"
 #include "photobox.h"
 #include "reportcontrol.h"
+#include "sqlvalue.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -20,7 +22,11 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QAbstractItemView>
+#include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 
 using testsupport::ProgramFolderTest;
 
@@ -51,10 +57,10 @@ protected:
         window->show();
         QApplication::setActiveWindow(window);
     }
-    QString photoFile(const char* name)
+    QString photoFile(const char* name, Qt::GlobalColor colour = Qt::red)
     {
         QImage img(8, 8, QImage::Format_RGB32);
-        img.fill(Qt::red);
+        img.fill(colour);
         const QString path = file(name);
         EXPECT_TRUE(img.save(path));
         return path;
@@ -89,6 +95,44 @@ TEST_F(Personnel, OpeningFillsTheListsAndShowsTheFirstRow)
     EXPECT_FALSE(window->Option1->isChecked());
     EXPECT_FALSE(window->Option2->isChecked());
     EXPECT_EQ(window->currentQuery(), "select * from people");
+}
+
+// A site's people run to hundreds of thousands: the two card lists hold
+// what the operator scrolls to, not every card at once, and still offer
+// every card in order.
+TEST_F(Personnel, CardListsOfManyPeopleAreReadAsTheyAreScrolled)
+{
+    app::db.Execute("delete * from people");
+    app::db.Execute("with recursive n(i) as (select 0 union all select i + 1 from n where i < 199999) "
+                    "insert into people (卡號,姓名) select printf('%06d', i), '住戶' || i from n");
+    open();
+    for (QComboBox* range : {window->Ckh1, window->Ckh2}) {
+        EXPECT_GT(range->count(), 0);
+        EXPECT_LE(range->count(), 1000) << range->objectName().toStdString();
+        EXPECT_EQ(range->currentText(), "");
+    }
+
+    QComboBox* to = window->Ckh2;
+    to->showPopup();
+    QTest::qWait(20);
+    const int before = to->count();
+    for (int scrolls = 0; scrolls < 3; ++scrolls) {
+        QScrollBar* bar = to->view()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        QTest::qWait(10);
+    }
+    to->hidePopup();
+    ASSERT_GT(to->count(), before);
+    for (int i : {0, before - 1, before, to->count() - 1})
+        EXPECT_EQ(to->itemText(i), QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))) << i;
+
+    // A card far down the list is typed, as before.
+    window->Ckh1->setFocus();
+    window->Ckh1->setEditText("150000");
+    window->Ckh2->setEditText("150002");
+    window->Toolbar1_ButtonClick(4);
+    EXPECT_EQ(window->DBGrid1->RecordCount(), 3);
+    EXPECT_EQ(window->Tkh->text(), "150000");
 }
 
 TEST_F(Personnel, CardBoxTakesSixDigitsThenLooksUp)
@@ -210,6 +254,69 @@ TEST_F(Personnel, PhotoChoiceCancelAndUnreadableFile)
     window->Command5_Click();
     EXPECT_TRUE(window->pendingPhoto().isEmpty());
     EXPECT_TRUE(!window->Picture1->hasPicture());
+}
+
+// The colour in the middle of the photo box, or nothing when it is empty.
+QColor shownColour(const photo::PhotoBox* box)
+{
+    if (!box->hasPicture())
+        return {};
+    const QImage shown = box->pixmap().toImage();
+    return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+}
+
+TEST_F(Personnel, StoredPhotoShowsFromTheGridAndFromTheCardBox)
+{
+    app::db.Execute("update people set 照片=" + sql::text(photoFile("ann.png", Qt::red)) + " where 卡號='000010'");
+    app::db.Execute("update people set 照片=" + sql::text(photoFile("chan.bmp", Qt::blue)) + " where 卡號='000002'");
+    open();
+    EXPECT_EQ(window->Tkh->text(), "000010");
+    EXPECT_EQ(shownColour(window->Picture1), QColor(Qt::red));
+
+    window->DBGrid1->setRow(1);
+    ASSERT_EQ(window->Tkh->text(), "000002");
+    EXPECT_EQ(shownColour(window->Picture1), QColor(Qt::blue));
+    window->DBGrid1->setRow(2);  // no photo stored: the box is empty
+    EXPECT_FALSE(window->Picture1->hasPicture());
+
+    window->Tkh->setText("000010");
+    window->Tkh->setFocus();
+    QTest::keyClick(window->Tkh, Qt::Key_Return);
+    EXPECT_EQ(window->Txm->text(), "Ann O'Neil");
+    EXPECT_EQ(shownColour(window->Picture1), QColor(Qt::red));
+}
+
+// What the box shows while a photo is pending is what the next add or
+// modify stores, whoever is shown meanwhile.
+TEST_F(Personnel, PendingPhotoStaysOnScreenWhileOthersAreShown)
+{
+    app::db.Execute("update people set 照片=" + sql::text(photoFile("ann.png", Qt::red)) + " where 卡號='000010'");
+    open();
+    const QString pending = photoFile("new.jpg", Qt::green);
+    dialogs.chooseFile(pending);
+    QTest::mouseClick(window->Command5, Qt::LeftButton);
+    ASSERT_EQ(window->pendingPhoto(), pending);
+    const QColor green = shownColour(window->Picture1);
+    EXPECT_GT(green.green(), 200);
+    EXPECT_LT(green.red(), 60);
+
+    window->DBGrid1->setRow(1);
+    window->DBGrid1->setRow(0);  // the person with a stored photo
+    ASSERT_EQ(window->Txm->text(), "Ann O'Neil");
+    EXPECT_EQ(shownColour(window->Picture1), green);
+    window->Tkh->setText("000002");
+    window->Tkh->setFocus();
+    QTest::keyClick(window->Tkh, Qt::Key_Return);
+    EXPECT_EQ(shownColour(window->Picture1), green);
+
+    window->Toolbar1->actions().at(1)->trigger();  // modify stores the pending photo for 000002
+    EXPECT_EQ(scalar("select 照片 from people where 卡號='000002'").toString(), pending);
+    EXPECT_TRUE(window->pendingPhoto().isEmpty());
+    EXPECT_FALSE(window->Picture1->hasPicture());  // modify empties the boxes
+    window->DBGrid1->setRow(1);  // nothing pending: each person's own photo again
+    EXPECT_EQ(shownColour(window->Picture1), green);
+    window->DBGrid1->setRow(0);
+    EXPECT_EQ(shownColour(window->Picture1), QColor(Qt::red));
 }
 
 TEST_F(Personnel, DeleteIsRefusedWhileTheCardIsIssuedThenArchives)

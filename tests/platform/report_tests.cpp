@@ -1,5 +1,6 @@
 // Report templates and the PDF they print over a staging table.
 #include "app.h"
+#include "recordset.h"
 #include "reportcontrol.h"
 #include "sqlvalue.h"
 #include "testsupport.h"
@@ -13,35 +14,30 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <QHash>
 
 using testsupport::ProgramFolderTest;
 
 namespace {
 
-// Qt names each glyph in the PDF by the first character the font maps to
-// it, and the CJK fonts give common ideographs the glyph of the look-alike
-// Kangxi radical (人 and ⼈). Read back, the radicals stand for the ideographs.
-QString ideographs(const QString& text)
+// The text pdftotext finds on the pages of a PDF (all pages when 'page' is 0),
+// laid out as printed or, with 'mode' "-raw", in the order it was drawn.
+QString pdfText(const QString& pdf, int page = 0, const QString& mode = "-layout")
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text)
-        out += c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF ? QString(c).normalized(QString::NormalizationForm_KC)
-                                                              : QString(c);
-    return out;
-}
-
-// The text pdftotext finds on the pages of a PDF (all pages when 'page' is 0).
-QString pdfText(const QString& pdf, int page = 0)
-{
-    QStringList args{"-layout"};
+    QStringList args{mode};
     if (page > 0)
         args << "-f" << QString::number(page) << "-l" << QString::number(page);
     args << pdf << "-";
     QProcess p;
     p.start("pdftotext", args);
     p.waitForFinished(60000);
-    return ideographs(QString::fromUtf8(p.readAllStandardOutput()));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString withoutBlanks(QString text)
+{
+    return text.remove(QRegularExpression("\\s"));
 }
 
 int pdfPages(const QString& pdf)
@@ -86,6 +82,16 @@ TEST(ReportTemplate, RefusesFaultyTemplatesNamingTheLine)
         {"table: t\ntable: u\ncolumn: a|b|1", "第 2 行"},
         {"table: t\ncolour: red\ncolumn: a|b|1", "第 2 行"},
         {"table t\ncolumn: a|b|1", "第 1 行"},
+        // Sizes no page can print, which would reach undefined conversions when painted.
+        {"table: t\ncolumn: a|b|nan", "第 2 行"},
+        {"table: t\ncolumn: a|b|inf", "第 2 行"},
+        {"table: t\ncolumn: a|b|-inf", "第 2 行"},
+        {"table: t\ncolumn: a|b|0.5", "第 2 行"},
+        {"table: t\ncolumn: a|b|1e9", "第 2 行"},
+        {"table: t\nfont: nan\ncolumn: a|b|1", "第 2 行"},
+        {"table: t\nfont: inf\ncolumn: a|b|1", "第 2 行"},
+        {"table: t\nfont: 0.0001\ncolumn: a|b|1", "第 2 行"},
+        {"table: t\nfont: 1e6\ncolumn: a|b|1", "第 2 行"},
     };
     for (const Case& c : cases) {
         try {
@@ -167,6 +173,147 @@ TEST_F(Report, ColumnsThatDontFitGoOnAFollowingPageWithTheFirstColumnAgain)
     EXPECT_TRUE(two.contains("東座大廈"));
     EXPECT_TRUE(two.contains("000007"));
     EXPECT_TRUE(two.contains("第 2 頁，共 2 頁"));
+}
+
+// Values as long as the columns hold, for every column of a staging table:
+// the fixed-size ones (cards, physical numbers, addresses, dates, times,
+// weekdays, pass modes) at their full size, free text longer than any
+// column is wide, with the ideographs that some fonts draw as radicals.
+struct FullRow {
+    QStringList names, values;
+    QList<bool> fixed;  // values that must print on one line
+};
+
+FullRow fullLengthRow(const QStringList& columns, int row)
+{
+    static const QSet<QString> dates{"日期", "開始日期", "截止日期", "birthday"};
+    static const QSet<QString> times{"時間", "開始時間", "截止時間", "時間1", "時間2", "時間3", "時間4"};
+    static const QHash<QString, QString> texts{
+        {"姓名", "歐陽大文 Christopher O'Neil"},
+        {"部門", "東座大廈A座工人文化宮"},
+        {"身份證號", "44030519701123001X"},
+        {"tel", "0755-23456789"},
+        {"rmno", "A座1201室"},
+        {"職務", "工程部高級工程師兼保安主任"},
+        {"ctrl_state1", "禁止"},
+        {"ctrl_state2", "進出"},
+        {"flag", "鎖二出"},
+        {"sex", "男"},
+        {"ssex", "女"},
+    };
+    FullRow r;
+    for (const QString& c : columns) {
+        QString v;
+        bool isFixed = true;
+        if (c == "卡號")
+            v = QStringLiteral("%1").arg(123450 + row, 6, 10, QLatin1Char('0'));
+        else if (c == "物理卡號")
+            v = QStringLiteral("%1").arg(9876543210LL - row, 10, 10, QLatin1Char('0'));
+        else if (c == "地址")
+            v = QString::number(99 - row);
+        else if (dates.contains(c))
+            v = QStringLiteral("2024-12-%1").arg(31 - row);
+        else if (times.contains(c))
+            v = QStringLiteral("23:59:%1").arg(59 - row);
+        else if (c == "開始星期" || c == "截止星期")
+            v = QString::number(7 - row);
+        else if (c == "late" || c == "leavee" || c == "absent")
+            v = QString::number(480 + row);
+        else if (c == "hrs")
+            v = QStringLiteral("7.%1").arg(75 + row);
+        else if (texts.contains(c)) {
+            v = texts.value(c);
+            isFixed = c.startsWith("ctrl_state") || c == "flag" || c.endsWith("sex");
+        } else {
+            v = QStringLiteral("%1第%2行：一人大日文口工入八力十山田土木水火金言門高長車馬魚鳥黃黑龍").arg(c).arg(row + 1);
+            isFixed = false;
+        }
+        r.names << c;
+        r.values << v;
+        r.fixed << isFixed;
+    }
+    return r;
+}
+
+bool isIdeograph(QChar c) { return (c >= QChar(0x3400) && c <= QChar(0x9FFF)) || (c >= QChar(0xF900) && c <= QChar(0xFAFF)); }
+bool isRadical(QChar c) { return c >= QChar(0x2E80) && c <= QChar(0x2FDF); }
+
+// A printed report holds every character of what the table holds: a value
+// too long for its column wraps onto further lines of its row, and the
+// PDF's text layer reads back as the characters printed (no radicals in
+// place of ideographs), so a saved report can be searched.
+TEST_F(Report, EveryShippedTemplatePrintsEveryCharacterOfFullLengthValues)
+{
+    for (const QString& name : QDir(KESTROM_REPORT_TEMPLATES).entryList({"*.rpt"})) {
+        SCOPED_TRACE(name.toStdString());
+        const report::Template layout = report::readTemplate(file(name));
+        jet::Database d = openDb();
+        d.Execute("delete * from " + layout.table);
+        const QStringList columns = d.OpenRecordset("select * from " + layout.table).FieldNames();
+        QString expected = layout.title;
+        QStringList fixed;
+        QStringList values;
+        for (const report::Column& c : layout.columns)
+            expected += c.caption;
+        for (int row = 0; row < 3; ++row) {
+            const FullRow r = fullLengthRow(columns, row);
+            QStringList literals;
+            for (const QString& v : r.values)
+                literals << sql::text(v);
+            d.Execute("insert into " + layout.table + " (" + r.names.join(',') + ") values (" + literals.join(',') + ")");
+            for (const report::Column& c : layout.columns) {
+                const qsizetype at = r.names.indexOf(c.field);
+                values << r.values[at];
+                if (r.fixed[at])
+                    fixed << r.values[at];
+            }
+        }
+        d.Close();
+
+        control.setReportFileName(file(name));
+        const QString pdf = file(name + ".pdf");
+        control.writePdf(pdf);
+        const QString laidOut = pdfText(pdf), drawn = withoutBlanks(pdfText(pdf, 0, "-raw"));
+        EXPECT_FALSE(laidOut.contains(QChar(0x2026)));  // nothing elided
+        for (const QString& v : values)
+            EXPECT_TRUE(drawn.contains(withoutBlanks(v))) << v.toStdString();
+        for (const QString& v : fixed)  // each on one line of its cell
+            EXPECT_TRUE(laidOut.contains(v)) << v.toStdString();
+        for (const QString& v : values)
+            expected += v;
+        for (const QChar c : expected)
+            EXPECT_TRUE(!isIdeograph(c) || drawn.contains(c)) << QString(c).toStdString();
+        for (const QChar c : drawn)
+            EXPECT_FALSE(isRadical(c)) << QString(c).toStdString();
+    }
+}
+
+// Every line of a row taller than a page is printed, on the pages after it.
+TEST_F(Report, ARowTallerThanAPageGoesOnOverTheNextPages)
+{
+    QStringList words;
+    for (int i = 1; i <= 400; ++i)
+        words << QStringLiteral("第%1句人大日文").arg(i);
+    app::db.Execute("insert into peoplept (卡號,others) values ('000001'," + sql::text(words.join(' ')) + ")");
+    app::db.Execute("insert into peoplept (卡號,others) values ('000002','下一位')");
+    QFile tall(file("tall.rpt"));
+    ASSERT_TRUE(tall.open(QIODevice::WriteOnly));
+    tall.write("table: peoplept\ncolumn: 其他 | others | 20\n");
+    tall.close();
+    control.setReportFileName(file("tall.rpt"));
+    const QString pdf = file("tall.pdf");
+    control.writePdf(pdf);
+    const int pages = pdfPages(pdf);
+    ASSERT_GE(pages, 3);
+    // The rows' lines in the order drawn, without what every page carries.
+    QStringList body;
+    for (const QString& line : pdfText(pdf, 0, "-raw").split('\n')) {
+        if (!line.contains("康盛花園管理處") && line.trimmed() != "其他" && !line.contains(QRegularExpression("^第 \\d+ 頁")))
+            body << line;
+    }
+    EXPECT_TRUE(withoutBlanks(body.join("")).startsWith(withoutBlanks(words.join(' ')) + "下一位"));
+    EXPECT_TRUE(pdfText(pdf, pages).contains("下一位"));
+    EXPECT_FALSE(pdfText(pdf, pages - 1).contains("下一位"));
 }
 
 TEST_F(Report, ThousandsOfRowsPrintQuicklyOnNumberedPages)

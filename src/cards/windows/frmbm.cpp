@@ -76,13 +76,18 @@ bool Frmbm::eventFilter(QObject* watched, QEvent* event)
 void Frmbm::refreshList()
 {
     List1->clear();
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from department order by 部門"), jet::dbOpenDynaset);
-    if (!rs.Eof()) {
-        rs.MoveFirst();
-        for (; !rs.Eof(); rs.MoveNext())
-            List1->addItem(rs.Field(QStringLiteral("部門")).toString());
+    try {
+        jet::Recordset rs =
+            app::db.OpenRecordset(QStringLiteral("select * from department order by 部門"), jet::dbOpenDynaset);
+        if (!rs.Eof()) {
+            rs.MoveFirst();
+            for (; !rs.Eof(); rs.MoveNext())
+                List1->addItem(rs.Field(QStringLiteral("部門")).toString());
+        }
+        rs.Close();
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
     }
-    rs.Close();
     List1->clearSelection();
     List1->setCurrentRow(-1);
 }
@@ -158,8 +163,14 @@ void Frmbm::cmddel_Click()
     const QString name = selected->text().trimmed();
     try {
         if (exists(name)) {
-            if (ui::MsgBox(QStringLiteral("是否要同時刪除該部門的所有人員？"), 4, QStringLiteral("提示")) == ui::vbYes) {
-                deleteWithPeople(name);
+            const HeldCards held = heldCards(name);
+            QString question = QStringLiteral("是否要同時刪除該部門的所有人員？");
+            if (!held.isEmpty())
+                question += QStringLiteral("\n\n") + held.described()
+                            + QStringLiteral("刪除人員不會從控制器中刪除這些卡。");
+            if (ui::MsgBox(question, 4, QStringLiteral("提示")) == ui::vbYes) {
+                if (deleteWithPeople(name) && !held.isEmpty())
+                    ui::MsgBox(QStringLiteral("該部門的人員已刪除。") + held.stillAdmitted(), 48);
             } else {
                 ui::MsgBox(QStringLiteral("沒有刪除該部門的人員！"), 0);
                 app::db.Execute(QStringLiteral("delete * from department  where 部門=") + sql::text(name));
@@ -172,13 +183,48 @@ void Frmbm::cmddel_Click()
     Tbm->clear();
 }
 
+QString Frmbm::HeldCards::described() const
+{
+    int cards = 0;
+    QStringList at;
+    for (const auto& [address, count] : perAddress) {
+        cards += count;
+        at << QStringLiteral("地址 %1 有 %2 張").arg(address).arg(count);
+    }
+    return QStringLiteral("該部門人員的 %1 張卡仍在控制器中：%2。").arg(cards).arg(at.join(QStringLiteral("，")));
+}
+
+QString Frmbm::HeldCards::stillAdmitted() const
+{
+    QStringList addresses;
+    for (const auto& held : perAddress)
+        addresses << QString::number(held.first);
+    return QStringLiteral("地址 %1 的控制器仍保留這些卡：在對這些地址做「發卡信息重整」之前，這些卡仍可開門！")
+        .arg(addresses.join(QStringLiteral("、")));
+}
+
+// The issued cards that the delete with people takes out of the database,
+// counted by address: the controllers there keep them.
+Frmbm::HeldCards Frmbm::heldCards(const QString& name)
+{
+    HeldCards held;
+    jet::Recordset rs = app::db.OpenRecordset(
+        QStringLiteral("select 地址, count(*) from faka where 卡號 in (select 卡號 from people where 部門=") + sql::text(name)
+            + QStringLiteral(") group by 地址 order by 地址"),
+        jet::dbOpenSnapshot);
+    for (; !rs.Eof(); rs.MoveNext())
+        held.perAddress.append({rs.Field(0).toInt(), rs.Field(1).toInt()});
+    rs.Close();
+    return held;
+}
+
 // Removes the department's people and their issued cards from the database
 // only: the controllers keep the cards, which a rebuild of their lists then
 // leaves out. The history rows are written before any issued card goes.
-void Frmbm::deleteWithPeople(const QString& name)
+bool Frmbm::deleteWithPeople(const QString& name)
 {
     const QString department = sql::text(name);
-    ui::storeAtomically(app::db, [&] {
+    return ui::storeAtomically(app::db, [&] {
         jet::Recordset issued = app::db.OpenRecordset(QStringLiteral(" select ") + cardstore::archivedColumns()
                                                           + QStringLiteral(" from fakapl where 部門=") + department,
                                                       jet::dbOpenDynaset);

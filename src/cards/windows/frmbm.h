@@ -1,4 +1,6 @@
 #pragma once
+#include <QList>
+#include <QPair>
 #include <QWidget>
 
 class QGroupBox;
@@ -32,7 +34,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Issued cards of a department's people, as (address, cards) in address order.
+    struct HeldCards {
+        QList<QPair<int, int>> perAddress;
+        bool isEmpty() const { return perAddress.isEmpty(); }
+        QString described() const;
+        QString stillAdmitted() const;
+    };
     void refreshList();
     bool exists(const QString& name);
-    void deleteWithPeople(const QString& name);
+    HeldCards heldCards(const QString& name);
+    bool deleteWithPeople(const QString& name);
 };

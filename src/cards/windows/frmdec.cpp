@@ -281,6 +281,7 @@ void FrmDec::byCard()
         case Outcome::Removed:
             ui::MsgBox(card + QStringLiteral("已從地址為") + QString::number(a) + QStringLiteral("的門中刪除"), 48);
             break;
+        case Outcome::Unrecorded: break;
         case Outcome::Stop: return;
         }
     }
@@ -350,21 +351,24 @@ bool FrmDec::cardsOf(const QString& select, QStringList* issued)
     }
 }
 
-// One pair of a removal over many cards: a failed exchange ends the run.
+// One pair of a removal over many cards: a failed exchange ends the run, and
+// so does a removal the database refused to record.
 bool FrmDec::removeInRun(int address, const QString& card, const QString& status)
 {
     switch (removeCard(address, card)) {
     case Outcome::NotFound: return true;
     case Outcome::Removed: Label1->setText(status); return true;
     case Outcome::Failed: ui::MsgBox(QStringLiteral("通訊出錯，刪除失敗！"), 48); return false;
+    case Outcome::Unrecorded:
     case Outcome::Stop: return false;
     }
     return false;
 }
 
 // One card at one address: the controller first, the database only after
-// its echo. A database that refuses the archive or the delete once the
-// controller has let the card go stops the removal, and the operator is told.
+// its echo. When the database then refuses the history and the delete, the
+// operator learns which card at which address the controller no longer
+// holds while the issued-card table still lists it.
 FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
 {
     QString stored;
@@ -382,6 +386,15 @@ FrmDec::Outcome FrmDec::removeCard(int address, const QString& card)
     ui::hourglass(false);
     if (!removed)
         return Outcome::Failed;
-    const bool stored_ok = ui::storeAtomically(app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); });
-    return stored_ok ? Outcome::Removed : Outcome::Stop;
+    const bool recorded = ui::storeAtomically(
+        app::db, [&] { cardstore::archiveAndRemove(app::db, address, stored); },
+        [&](const jet::DbError& e) {
+            ui::MsgBox(QStringLiteral("地址 %1 的控制器已刪除卡 %2，但數據庫操作失敗：控制器中已沒有此卡，"
+                                      "數據庫卻仍記錄它發到此地址。\n")
+                               .arg(address)
+                               .arg(stored)
+                           + e.message(),
+                       48);
+        });
+    return recorded ? Outcome::Removed : Outcome::Unrecorded;
 }

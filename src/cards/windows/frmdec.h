@@ -49,7 +49,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class Outcome { NotFound, Failed, Removed, Stop };
+    // Unrecorded: the controller let the card go, the database refused to record it.
+    enum class Outcome { NotFound, Failed, Removed, Unrecorded, Stop };
     void buildControls();
     void Form_Load();
     void byCard();

@@ -3,6 +3,7 @@
 #include "app.h"
 #include "dbfailure.h"
 #include "exchanges.h"
+#include "frames.h"
 #include "issuedcards.h"
 #include "msgbox.h"
 #include "recordset.h"
@@ -117,71 +118,9 @@ void FrmFKZL::Command1_Click()
     running = false;
 }
 
-void FrmFKZL::rebuild()
-{
-    const int a = addresses.value(Combo1->currentIndex());
-    if (!clearCardList(a))
-        return;
+namespace {
 
-    QList<cardstore::IssuedCard> issued;
-    try {
-        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
-                                                  + sql::number(qint64(a)) + QStringLiteral(" order by 卡號"));
-        for (; !rs.Eof(); rs.MoveNext())
-            issued << cardstore::fromRow(rs);
-    } catch (const jet::DbError& e) {
-        ui::reportDbFailure(e);
-        return;
-    }
-    if (issued.isEmpty()) {
-        ui::MsgBox(QStringLiteral("沒有發卡信息！"), 0);
-        Command2->setFocus();
-        return;
-    }
-
-    PrgBar->setVisible(true);
-    PrgBar->setMaximum(int(issued.size()) * 100);
-    PrgBar->setValue(0);
-    counter = 0;
-    for (const cardstore::IssuedCard& card : issued) {
-        while (!download(card)) {
-            if (ui::MsgBox(QStringLiteral("   通信故障!"), 5, QStringLiteral("出錯")) != ui::vbRetry)
-                return;
-        }
-        PrgBar->setValue(PrgBar->value() + 100);
-        ++counter;
-        Text1->setText(QString::number(counter));
-        QApplication::processEvents();
-    }
-    if (counter == issued.size()) {
-        ui::MsgBox(QStringLiteral("重整成功！"), 0);
-        counter = 0;
-    } else {
-        ui::MsgBox(QStringLiteral("通訊失敗!"), 0);
-    }
-    PrgBar->setValue(PrgBar->maximum());
-    PrgBar->setVisible(false);
-    Command2->setFocus();
-}
-
-// The list erasure: 3 seconds for the echo. Every way it can fail is told,
-// and the port is closed, so the next try starts on a clean line.
-bool FrmFKZL::clearCardList(int address)
-{
-    const controller::Outcome outcome = controller::ClearCardList(*MSComm1, address, controller::rebuildClear);
-    switch (outcome) {
-    case controller::Outcome::Ok: return true;
-    case controller::Outcome::PortFailed: ui::MsgBox(QStringLiteral("串口通信端口沒有打開"), 48); break;
-    case controller::Outcome::NoReply: ui::MsgBox(QStringLiteral("通信故障！"), 0); break;
-    case controller::Outcome::WrongReply:
-    case controller::Outcome::Refused: ui::MsgBox(QStringLiteral("控制器應答出錯，名單沒有清除！"), 48); break;
-    }
-    MSComm1->setInBufferCount(0);
-    MSComm1->setPortOpen(false);
-    return false;
-}
-
-bool FrmFKZL::download(const cardstore::IssuedCard& card)
+frames::CardEntry entryOf(const cardstore::IssuedCard& card)
 {
     frames::CardEntry entry;
     entry.address = card.address;
@@ -199,5 +138,121 @@ bool FrmFKZL::download(const cardstore::IssuedCard& card)
     }
     entry.passMode1 = card.lock1Mode;
     entry.passMode2 = card.lock2Mode;
+    return entry;
+}
+
+// Why a stored row can't go into a controller's list, or empty text when it can.
+QString unsendable(const cardstore::IssuedCard& card)
+{
+    QStringList reasons;
+    if (!frames::validCardNumber(card.card))
+        reasons << QStringLiteral("卡號不是6位數字");
+    if (!frames::paddedPhysical(card.physical))
+        reasons << QStringLiteral("物理卡號不是1到10位數字");
+    if (card.lock1Mode < 0)
+        reasons << QStringLiteral("鎖一沒有選定通行方式");
+    if (card.lock2Mode < 0)
+        reasons << QStringLiteral("鎖二沒有選定通行方式");
+    if (card.startWeekday < 0 || card.startWeekday > 7 || card.endWeekday < 0 || card.endWeekday > 7)
+        reasons << QStringLiteral("星期範圍不正確");
+    if (reasons.isEmpty() && !frames::AddCardFrame(entryOf(card)))
+        reasons << QStringLiteral("無法編成下載幀");
+    return reasons.join(QStringLiteral("，"));
+}
+
+}  // namespace
+
+// Every row is read and checked before the controller's list is erased: a
+// row that can't be sent would otherwise leave the controller without that
+// card and every one after it, however often the operator retried.
+void FrmFKZL::rebuild()
+{
+    const int a = addresses.value(Combo1->currentIndex());
+    QList<cardstore::IssuedCard> issued;
+    try {
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
+                                                  + sql::number(qint64(a)) + QStringLiteral(" order by 卡號"));
+        for (; !rs.Eof(); rs.MoveNext())
+            issued << cardstore::fromRow(rs);
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+        return;
+    }
+    QList<cardstore::IssuedCard> sendable;
+    QStringList unsent;
+    for (const cardstore::IssuedCard& card : issued) {
+        const QString reason = unsendable(card);
+        if (reason.isEmpty())
+            sendable << card;
+        else
+            unsent << card.card + QStringLiteral("：") + reason;
+    }
+    if (!unsent.isEmpty()
+        && ui::MsgBox(QStringLiteral("以下卡無法下載到控制器：\n") + unsent.join(QLatin1Char('\n'))
+                          + QStringLiteral("\n\n是否不下載這些卡，繼續重整？"),
+                      4 + 48 + 256)
+               != ui::vbYes)
+        return;
+
+    if (!clearCardList(a))
+        return;
+    if (issued.isEmpty()) {
+        ui::MsgBox(QStringLiteral("沒有發卡信息！"), 0);
+        Command2->setFocus();
+        return;
+    }
+
+    PrgBar->setVisible(true);
+    PrgBar->setMaximum(int(sendable.size()) * 100);
+    PrgBar->setValue(0);
+    counter = 0;
+    for (const cardstore::IssuedCard& card : sendable) {
+        while (!download(card)) {
+            if (ui::MsgBox(QStringLiteral("   通信故障!"), 5, QStringLiteral("出錯")) != ui::vbRetry)
+                return;
+        }
+        PrgBar->setValue(PrgBar->value() + 100);
+        ++counter;
+        Text1->setText(QString::number(counter));
+        QApplication::processEvents();
+    }
+    // Every card that could be sent has been: a cancelled download returned above.
+    if (unsent.isEmpty())
+        ui::MsgBox(QStringLiteral("重整成功！"), 0);
+    else
+        ui::MsgBox(QStringLiteral("重整完畢！已下載 %1 張卡；%2 張卡無法下載，控制器中沒有這些卡。")
+                       .arg(counter)
+                       .arg(unsent.size()),
+                   48);
+    counter = 0;
+    PrgBar->setValue(PrgBar->maximum());
+    PrgBar->setVisible(false);
+    Command2->setFocus();
+}
+
+// The list erasure: 3 seconds for the echo. Every way it can fail is told,
+// and the port is closed, so the next try starts on a clean line.
+bool FrmFKZL::clearCardList(int address)
+{
+    const controller::Outcome outcome = controller::ClearCardList(*MSComm1, address, controller::rebuildClear);
+    switch (outcome) {
+    case controller::Outcome::Ok: return true;
+    case controller::Outcome::PortFailed: ui::MsgBox(QStringLiteral("串口通信端口沒有打開"), 48); break;
+    case controller::Outcome::NoReply: ui::MsgBox(QStringLiteral("通信故障！"), 0); break;
+    // Whether the controller erased its list before answering wrongly is not
+    // known: the operator is told to run the rebuild again.
+    case controller::Outcome::WrongReply:
+        ui::MsgBox(QStringLiteral("控制器應答出錯，名單可能已部分清除，請重新重整！"), 48);
+        break;
+    case controller::Outcome::Refused: ui::MsgBox(QStringLiteral("控制器應答出錯，名單沒有清除！"), 48); break;
+    }
+    MSComm1->setInBufferCount(0);
+    MSComm1->setPortOpen(false);
+    return false;
+}
+
+bool FrmFKZL::download(const cardstore::IssuedCard& card)
+{
+    frames::CardEntry entry = entryOf(card);
     return controller::addtodoor(*MSComm1, entry, controller::rebuildAdd);
 }

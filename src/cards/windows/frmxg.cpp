@@ -4,6 +4,7 @@
 #include "boundgrid.h"
 #include "dbfailure.h"
 #include "named.h"
+#include "pagedvalues.h"
 #include "layout.h"
 #include "photobox.h"
 #include "programfolder.h"
@@ -185,14 +186,12 @@ void Frmxg::Form_Load()
 {
     clearBoxes();
     try {
-        jet::Recordset cards = app::db.OpenRecordset(QStringLiteral("select distinct 卡號 from people"));
-        for (; !cards.Eof(); cards.MoveNext()) {
-            const QString card = cards.Field(0).toString();
-            Ckh1->addItem(card);
-            Ckh2->addItem(card);
+        // People run to hundreds of thousands: the card lists are read a
+        // page at a time as they are scrolled.
+        for (QComboBox* range : {Ckh1, Ckh2}) {
+            range->setModel(new ui::PagedValues(app::db, QStringLiteral("people"), QStringLiteral("卡號"), range));
+            range->setCurrentIndex(-1);
         }
-        Ckh1->setCurrentIndex(-1);
-        Ckh2->setCurrentIndex(-1);
         jet::Recordset departments = app::db.OpenRecordset(QStringLiteral("department"));
         for (; !departments.Eof(); departments.MoveNext())
             Cbm->addItem(departments.Field(QStringLiteral("部門")).toString());

@@ -104,7 +104,9 @@ void Frmxg::fillFrom(const jet::Recordset& person)
             showValue(box.widget, person.Field(column));
         } catch (const jet::DbError&) {
         }
-        if (column == QLatin1String("身份證號")) {
+        // The photo comes after the identity number; a pending photo stays
+        // on screen, as it is what the next add or modify stores.
+        if (column == QStringLiteral("身份證號") && photo.isEmpty()) {
             try {
                 Picture1->LoadPicture(person.Field(QStringLiteral("照片")).toString());
             } catch (const jet::DbError&) {

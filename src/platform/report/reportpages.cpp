@@ -3,6 +3,7 @@
 #include "database.h"
 #include "fieldtext.h"
 #include "recordset.h"
+#include "reportrows.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -51,7 +52,11 @@ void setUpPage(const Template& layout, QPagedPaintDevice& device)
 
 namespace {
 
-const QString fontFamily = QStringLiteral("Noto Sans CJK TC");
+// Its map gives every ideograph a glyph of its own: the PDF's text layer
+// names each glyph by the first character the font maps to it, and fonts
+// that share one glyph between an ideograph and the Kangxi radical drawn
+// alike (人 and ⼈) make saved reports extract, and search, as radicals.
+const QString fontFamily = QStringLiteral("WenQuanYi Zen Hei");
 
 // The template's columns split into groups that each fit across a page.
 // Every group after the first starts with the first column again, when
@@ -86,11 +91,10 @@ struct PageGeometry {
     double width = 0;
     double height = 0;
     double titleHeight = 0;
-    double lineHeight = 0;
-    double rowHeight = 0;
-    double padding = 0;
-    double headerHeight = 0;  // title, company and date, captions
-    double footerHeight = 0;
+    double lineHeight = 0;  // the company and date line, the footer
+    double pitch = 0;       // one line of a cell
+    double gap = 0;         // above and below a row's lines
+    double padding = 0;     // one millimetre
 };
 
 PageGeometry geometry(const Template& layout, QPagedPaintDevice& device)
@@ -107,23 +111,23 @@ PageGeometry geometry(const Template& layout, QPagedPaintDevice& device)
     const QFontMetricsF body(g.bodyFont, &device);
     g.titleHeight = QFontMetricsF(g.titleFont, &device).lineSpacing() * 1.3;
     g.lineHeight = body.lineSpacing() * 1.2;
-    g.rowHeight = body.lineSpacing() * 1.4;
-    g.padding = device.logicalDpiX() / 25.4;  // one millimetre
-    g.headerHeight = g.titleHeight + g.lineHeight + g.padding * 2 + g.rowHeight;
-    g.footerHeight = g.lineHeight + g.padding * 2;
+    g.pitch = body.lineSpacing();
+    g.gap = body.lineSpacing() * 0.4;
+    g.padding = device.logicalDpiX() / 25.4;
     return g;
 }
 
-void drawCells(QPainter& p, const QVector<int>& group, const QVector<double>& widths, const QStringList& texts,
-               double top, double rowHeight, double padding)
+// The lines [first, first + count) of each cell of the group, one row.
+void drawCells(QPainter& p, const QVector<int>& group, const QVector<double>& widths, const WrappedRow& row,
+               int first, int count, double top, const PageGeometry& g)
 {
-    const QFontMetricsF fm(p.font(), p.device());
     double left = 0;
     for (int c : group) {
-        const double inner = widths[c] - 2 * padding;
-        const QString& text = texts[c];
-        const QString shown = fm.horizontalAdvance(text) <= inner ? text : fm.elidedText(text, Qt::ElideRight, inner);
-        p.drawText(QRectF(left + padding, top, inner, rowHeight), Qt::AlignLeft | Qt::AlignVCenter, shown);
+        const QStringList& lines = row.cells[c];
+        const double inner = widths[c] - 2 * g.padding;
+        for (int k = 0; k < count && first + k < lines.size(); ++k)
+            p.drawText(QRectF(left + g.padding, top + g.gap / 2 + k * g.pitch, inner, g.pitch),
+                       Qt::AlignLeft | Qt::AlignVCenter, lines[first + k]);
         left += widths[c];
     }
 }
@@ -135,18 +139,29 @@ int paintReport(const ReportContent& content, QPagedPaintDevice& device)
     const Template& layout = content.layout;
     const PageGeometry g = geometry(layout, device);
     const double mm = device.logicalDpiX() / 25.4;
-    QVector<double> widths;
+    QVector<double> widths, inner;
     QStringList captions;
     for (const Column& c : layout.columns) {
         widths << std::min(c.width * mm, g.width);
+        inner << std::max(widths.back() - 2 * g.padding, mm);
         captions << c.caption;
     }
+    // Rows are as tall on every page of their column groups, so the pages
+    // of one run of rows can be laid side by side.
+    const WrappedRow header = wrapRow(captions, inner, g.captionFont, &device);
+    QVector<WrappedRow> rows;
+    QVector<int> rowLines;
+    rows.reserve(content.rows.size());
+    for (const QStringList& texts : content.rows) {
+        rows << wrapRow(texts, inner, g.bodyFont, &device);
+        rowLines << rows.back().lines;
+    }
+    const double headerHeight = header.lines * g.pitch + g.gap;
+    const double bodyTop = g.titleHeight + g.lineHeight + g.padding * 2 + headerHeight;
+    const double footerHeight = g.lineHeight + g.padding * 2;
+    const QVector<QVector<RowSlice>> bands = cutIntoPages(rowLines, g.height - bodyTop - footerHeight, g.pitch, g.gap);
     const QVector<QVector<int>> groups = columnGroups(widths, g.width);
-    const int rowsPerPage =
-        std::max(1, static_cast<int>(std::floor((g.height - g.headerHeight - g.footerHeight) / g.rowHeight)));
-    const int rowCount = static_cast<int>(content.rows.size());
-    const int bands = std::max(1, (rowCount + rowsPerPage - 1) / rowsPerPage);
-    const int pages = bands * static_cast<int>(groups.size());
+    const int pages = static_cast<int>(bands.size() * groups.size());
     const QString dateText = QStringLiteral("日期：") + content.date.toString(QStringLiteral("yyyy-MM-dd"));
 
     QPainter p;
@@ -154,8 +169,11 @@ int paintReport(const ReportContent& content, QPagedPaintDevice& device)
         throw ReportError(QStringLiteral("無法輸出報表"));
     QPen rule(Qt::black);
     rule.setWidthF(mm * 0.2);
+    QPen rowRule(Qt::gray);
+    rowRule.setWidthF(mm * 0.1);
+    const QPen text = p.pen();
     int page = 0;
-    for (int band = 0; band < bands; ++band) {
+    for (const QVector<RowSlice>& band : bands) {
         for (const QVector<int>& group : groups) {
             if (page > 0)
                 device.newPage();
@@ -171,21 +189,26 @@ int paintReport(const ReportContent& content, QPagedPaintDevice& device)
             p.drawText(info, Qt::AlignLeft | Qt::AlignVCenter, content.company);
             p.drawText(info, Qt::AlignRight | Qt::AlignVCenter, dateText);
 
-            double top = g.titleHeight + g.lineHeight + g.padding * 2;
+            double top = bodyTop - headerHeight;
             p.setFont(g.captionFont);
-            drawCells(p, group, widths, captions, top, g.rowHeight, g.padding);
-            top += g.rowHeight;
+            drawCells(p, group, widths, header, 0, header.lines, top, g);
+            top = bodyTop;
             p.setPen(rule);
             p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
 
             p.setFont(g.bodyFont);
-            const int first = band * rowsPerPage;
-            const int last = std::min(rowCount, first + rowsPerPage);
-            for (int r = first; r < last; ++r) {
-                drawCells(p, group, widths, content.rows[r], top, g.rowHeight, g.padding);
-                top += g.rowHeight;
+            for (const RowSlice& slice : band) {
+                if (&slice != &band.front()) {
+                    p.setPen(rowRule);
+                    p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
+                }
+                p.setPen(text);
+                drawCells(p, group, widths, rows[slice.row], slice.firstLine, slice.lineCount, top, g);
+                top += slice.lineCount * g.pitch + g.gap;
             }
+            p.setPen(rule);
             p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
+            p.setPen(text);
 
             p.drawText(QRectF(0, g.height - g.lineHeight, g.width, g.lineHeight), Qt::AlignCenter,
                        QStringLiteral("第 %1 頁，共 %2 頁").arg(page).arg(pages));

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSet>
+#include <cmath>
 
 namespace report {
 
@@ -12,12 +13,17 @@ namespace {
     throw ReportError(QStringLiteral("報表格式錯誤（第 %1 行）：%2").arg(line).arg(what));
 }
 
-double positiveNumber(const QString& text, int line, const QString& what)
+// What a page can print: a column from 1 mm to a metre wide, text from 4 to
+// 72 points. Not-a-number and infinity are no size at all.
+constexpr double narrowest = 1, widest = 1000;
+constexpr double smallestFont = 4, largestFont = 72;
+
+double numberWithin(const QString& text, double low, double high, int line, const QString& what)
 {
     bool ok = false;
     const double n = text.trimmed().toDouble(&ok);
-    if (!ok || n <= 0)
-        fault(line, QStringLiteral("%1須為正數：%2").arg(what, text));
+    if (!ok || !std::isfinite(n) || n < low || n > high)
+        fault(line, QStringLiteral("%1須為 %2 到 %3 之間的數：%4").arg(what).arg(low).arg(high).arg(text));
     return n;
 }
 
@@ -31,7 +37,7 @@ Column parseColumn(const QString& value, int line)
     c.field = parts[1].trimmed();
     if (c.field.isEmpty())
         fault(line, QStringLiteral("欄名不能空"));
-    c.width = positiveNumber(parts[2], line, QStringLiteral("寬度"));
+    c.width = numberWithin(parts[2], narrowest, widest, line, QStringLiteral("寬度"));
     return c;
 }
 
@@ -69,7 +75,7 @@ Template parseTemplate(const QString& text)
             else
                 fault(number, QStringLiteral("方向須為 portrait 或 landscape：%1").arg(value));
         } else if (key == QLatin1String("font")) {
-            t.fontSize = positiveNumber(value, number, QStringLiteral("字號"));
+            t.fontSize = numberWithin(value, smallestFont, largestFont, number, QStringLiteral("字號"));
         } else if (key == QLatin1String("column")) {
             t.columns << parseColumn(value, number);
         } else {

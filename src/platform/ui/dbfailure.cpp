@@ -9,7 +9,8 @@ void reportDbFailure(const jet::DbError& error)
     ui::MsgBox(QStringLiteral("數據庫操作失敗：\n") + error.message(), 16);
 }
 
-bool storeAtomically(jet::Database& db, const std::function<void()>& work)
+bool storeAtomically(jet::Database& db, const std::function<void()>& work,
+                     const std::function<void(const jet::DbError&)>& failed)
 {
     try {
         db.BeginTrans();
@@ -18,7 +19,7 @@ bool storeAtomically(jet::Database& db, const std::function<void()>& work)
         return true;
     } catch (const jet::DbError& e) {
         db.Rollback();
-        reportDbFailure(e);
+        failed(e);
         return false;
     }
 }

@@ -10,8 +10,10 @@ namespace ui {
 void reportDbFailure(const jet::DbError& error);
 
 // Runs the statements of one operation as a whole: when the database refuses
-// one of them, the earlier ones are taken back and the operator is told, so
+// one of them, the earlier ones are taken back and the operator is told (by
+// `failed`, where the window has more to say than the engine's words), so
 // nothing is left half-written. Returns whether the work was stored.
-bool storeAtomically(jet::Database& db, const std::function<void()>& work);
+bool storeAtomically(jet::Database& db, const std::function<void()>& work,
+                     const std::function<void(const jet::DbError&)>& failed = reportDbFailure);
 
 }  // namespace ui

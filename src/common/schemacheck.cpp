@@ -1,0 +1,83 @@
+#include "schemacheck.h"
+
+#include "dbfile.h"
+
+#include <QFile>
+#include <QMap>
+#include <QSet>
+#include <QStringList>
+#include <optional>
+#include <sqlite3.h>
+
+namespace dbfile {
+
+namespace {
+
+struct Handle {
+    sqlite3* db = nullptr;
+    ~Handle() { sqlite3_close_v2(db); }
+};
+
+QString text(sqlite3_stmt* st, int column)
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, column)));
+}
+
+using Columns = QMap<QString, QSet<QString>>;  // lower-cased table or view -> its columns, lower-cased
+
+// Every table and view with its columns; none when the file can't be read as a database.
+std::optional<Columns> columnsOf(sqlite3* db)
+{
+    Columns out;
+    sqlite3_stmt* st = nullptr;
+    const char* objects =
+        "select m.name, p.name from sqlite_master m, pragma_table_info(m.name) p "
+        "where m.type in ('table', 'view') and m.name not like 'sqlite_%'";
+    if (sqlite3_prepare_v2(db, objects, -1, &st, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        out[text(st, 0).toLower()].insert(text(st, 1).toLower());
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return std::nullopt;
+    return out;
+}
+
+}  // namespace
+
+QString schemaMismatch(const QString& path)
+{
+    if (!QFile::exists(path))
+        return QStringLiteral("找不到文件 %1").arg(path);
+    Handle wanted;
+    sqlite3_open_v2(":memory:", &wanted.db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(wanted.db, schemaScript().toUtf8().constData(), nullptr, nullptr, nullptr);
+    const std::optional<Columns> want = columnsOf(wanted.db);
+
+    Handle file;
+    std::optional<Columns> have;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &file.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        have = columnsOf(file.db);
+    if (!have || !want)
+        return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
+
+    QStringList missing;
+    for (auto table = want->cbegin(); table != want->cend(); ++table) {
+        if (!have->contains(table.key())) {
+            missing << table.key();
+            continue;
+        }
+        const QSet<QString>& present = (*have)[table.key()];
+        QStringList columns(table.value().cbegin(), table.value().cend());
+        columns.sort();
+        for (const QString& c : columns)
+            if (!present.contains(c))
+                missing << table.key() + QLatin1Char('.') + c;
+    }
+    if (missing.isEmpty())
+        return QString();
+    return QStringLiteral("%1 不是本系統的數據庫，缺少 %2").arg(path, missing.join(QStringLiteral("、")));
+}
+
+}  // namespace dbfile

@@ -1,0 +1,75 @@
+#include "pagedvalues.h"
+
+#include "dbfailure.h"
+#include "recordset.h"
+#include "sqlvalue.h"
+
+namespace ui {
+
+PagedValues::PagedValues(jet::Database& database, const QString& tableName, const QString& columnName,
+                         QObject* parent, int rows)
+    : QAbstractListModel(parent), db(database), table(tableName), column(columnName), pageSize(rows)
+{
+    fetchMore(QModelIndex());
+}
+
+int PagedValues::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(values.size());
+}
+
+QVariant PagedValues::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= values.size() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return values.at(index.row());
+}
+
+bool PagedValues::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !complete; }
+
+void PagedValues::fetchMore(const QModelIndex& parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    QStringList page;
+    try {
+        page = nextPage();
+    } catch (const jet::DbError& e) {
+        // A list that can't be read is told once and offers what it has.
+        complete = true;
+        reportDbFailure(e);
+        return;
+    }
+    if (page.isEmpty())
+        return;
+    const int first = static_cast<int>(values.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(page.size()) - 1);
+    values += page;
+    endInsertRows();
+}
+
+// After the last value read, in the column's order; the first page starts
+// from the beginning, Null included.
+QStringList PagedValues::nextPage()
+{
+    QString select = QStringLiteral("select distinct ") + column + QStringLiteral(" from ") + table;
+    if (last.isValid())
+        select += QStringLiteral(" where ") + column + QStringLiteral(" > ") + sql::text(last.toString());
+    else if (started)
+        select += QStringLiteral(" where ") + column + QStringLiteral(" is not null");
+    started = true;
+    select += QStringLiteral(" order by ") + column + QStringLiteral(" limit ") + QString::number(pageSize);
+    QStringList page;
+    jet::Recordset rs = db.OpenRecordset(select, jet::dbOpenSnapshot);
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QVariant v = rs.Field(0);
+        page << v.toString();
+        if (v.isValid() && !v.isNull())
+            last = v.toString();
+    }
+    rs.Close();
+    complete = page.size() < pageSize;
+    return page;
+}
+
+}  // namespace ui

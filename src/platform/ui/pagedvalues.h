@@ -1,0 +1,39 @@
+#pragma once
+#include "database.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+namespace ui {
+
+// The distinct values of one column of a table, in the column's order, for
+// the list of a combo box: read a page at a time as the list is scrolled,
+// each page by one look-up on the column's index, so a box over a table of
+// hundreds of thousands of rows opens as fast as one over ten. A Null value
+// lists as empty text, first, as the whole distinct select would list it.
+// For a box without a completer (as ui::pickBox makes them): a completer
+// would read every page at once.
+class PagedValues : public QAbstractListModel {
+public:
+    PagedValues(jet::Database& db, const QString& table, const QString& column, QObject* parent = nullptr,
+                int pageSize = 200);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+private:
+    QStringList nextPage();
+
+    jet::Database& db;
+    QString table;
+    QString column;
+    int pageSize;
+    QStringList values;
+    QVariant last;  // the last value that isn't Null
+    bool started = false;
+    bool complete = false;
+};
+
+}  // namespace ui

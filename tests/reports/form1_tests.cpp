@@ -1,0 +1,306 @@
+// Backup and restore of the database file, with the shared handle closed
+// while the window is open.
+#include "app.h"
+#include "dbcopy.h"
+#include "form1.h"
+#include "programfolder.h"
+#include "recordset.h"
+#include "schemacheck.h"
+#include "testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray fingerprint(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+class Backup : public testsupport::ProgramFolderTest {
+protected:
+    void SetUp() override
+    {
+        ProgramFolderTest::SetUp();
+        openSharedDb();
+        for (const char* building : {"東方廣場第二座", "海景花園"})
+            app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(QString::fromUtf8(building)));
+        app::db.Execute("insert into data (卡號,日期,時間,地址,flagIO,flag) values "
+                        "('000123',#2026-03-02#,#08:40:00#,7,'鎖一進',1)");
+        ASSERT_TRUE(QDir(folder()).mkdir("backups"));
+    }
+    QString live() const { return file("kestrom.mdb"); }
+    QString backups() const { return file("backups"); }
+    void open(Form1& w)
+    {
+        ASSERT_TRUE(w.Form_Load());
+        w.show();
+    }
+    void choose(Form1& w, const QString& folder, const QString& name)
+    {
+        w.Dir1->setCurrentIndex(w.Dir1Model->index(folder));
+        w.Text2->clear();
+        QTest::keyClicks(w.Text2, name);
+    }
+    // The buildings of a database file, as a short mark of which rows it holds.
+    static QStringList buildings(const QString& path)
+    {
+        jet::Database d = jet::OpenDatabase(path);
+        QStringList out;
+        for (jet::Recordset rs = d.OpenRecordset("select 部門 from department order by 部門"); !rs.Eof(); rs.MoveNext())
+            out << rs.Field(0).toString();
+        return out;
+    }
+    QStringList leftovers(const QString& dir) const
+    {
+        return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+};
+
+TEST_F(Backup, TheSharedHandleIsClosedWhileTheWindowIsOpen)
+{
+    jet::Recordset before = app::db.OpenRecordset("department", jet::dbOpenTable);
+    for (const bool byEscape : {false, true}) {
+        SCOPED_TRACE(byEscape);
+        {
+            Form1 w;
+            open(w);
+            EXPECT_EQ(w.windowTitle(), "數据備份与恢复");
+            EXPECT_FALSE(app::db.isOpen());
+            EXPECT_FALSE(before.isOpen());
+            EXPECT_EQ(app::collectionHeld, 1);
+            if (byEscape)
+                QTest::keyClick(&w, Qt::Key_Escape);
+            else
+                QTest::mouseClick(w.Command2, Qt::LeftButton);
+            EXPECT_FALSE(w.isVisible());
+            EXPECT_TRUE(app::db.isOpen());
+            EXPECT_EQ(app::collectionHeld, 0);
+        }
+        EXPECT_EQ(app::db.OpenRecordset("select count(*) from department").Field(0).toInt(), 2);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Backup, TheTargetIsTheFolderAndTheNameWithMdbAppended)
+{
+    Form1 w;
+    open(w);
+    EXPECT_EQ(w.Label4->text(), "");
+    const struct {
+        QString folder, name, target;
+    } cases[] = {
+        {backups(), "daily", backups() + "/daily.mdb"},
+        {backups(), "daily.mdb", backups() + "/daily.mdb.mdb"},
+        {"/", "daily", "/daily.mdb"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        choose(w, c.folder, c.name);
+        EXPECT_EQ(w.targetPath(), c.target);
+        EXPECT_EQ(w.Label4->text(), c.target);
+    }
+}
+
+TEST_F(Backup, ABackupRestoredGivesBackTheSameRows)
+{
+    Form1 w;
+    open(w);
+    choose(w, backups(), "march");
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{"數据備份完畢！"});
+    const QString backup = backups() + "/march.mdb";
+    EXPECT_EQ(dbfile::schemaMismatch(backup), "");
+    EXPECT_EQ(buildings(backup), (QStringList{"東方廣場第二座", "海景花園"}));
+    EXPECT_EQ(leftovers(backups()), QStringList{"march.mdb"});
+
+    {
+        jet::Database d = jet::OpenDatabase(live());
+        d.Execute("delete * from department");
+        d.Execute("delete * from data");
+    }
+    dialogs.messages.clear();
+    dialogs.chooseFile(backup);
+    dialogs.answer(ui::vbYes);
+    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "此操作會將后備數据庫覆蓋現有數据庫，要繼續嗎？");
+    EXPECT_EQ(dialogs.messages[0].style, 4 + 16 + 256);  // stop sign, No the default
+    EXPECT_EQ(dialogs.messages[1].prompt, "數据已被恢复！");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].title, "恢复數据");
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "*.mdb (*.mdb)");
+    EXPECT_EQ(dialogs.fileRequests[0].kind, ui::FileDialogKind::Open);
+    EXPECT_EQ(leftovers(folder()), QStringList{"kestrom.mdb"});
+
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    // The other windows find the restored rows through the shared handle.
+    EXPECT_EQ(app::db.OpenRecordset("select count(*) from department").Field(0).toInt(), 2);
+    EXPECT_EQ(app::db.OpenRecordset("select 卡號 from data").Field(0).toString(), "000123");
+}
+
+TEST_F(Backup, TheLiveFileIsNoBackupTargetUnderAnyName)
+{
+    ASSERT_TRUE(QFile::link(live(), backups() + "/link.mdb"));
+    const QByteArray before = fingerprint(live());
+    Form1 w;
+    open(w);
+    const struct {
+        QString folder, name;
+    } refused[] = {
+        {backups(), "kestrom"},
+        {backups(), "KeStRoM"},
+        {folder(), "kestrom"},
+        {backups(), "link"},  // a link to the live file
+        {folder(), "dbs"},    // replaced by the closing compaction
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.name.toStdString());
+        dialogs.messages.clear();
+        choose(w, r.folder, r.name);
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{"請輸入正确的名稱！"});
+    }
+    EXPECT_EQ(fingerprint(live()), before);
+    EXPECT_TRUE(QFileInfo(backups() + "/link.mdb").isSymLink());
+    EXPECT_FALSE(QFile::exists(file("dbs.mdb")));
+
+    dialogs.messages.clear();
+    choose(w, backups(), "");
+    QTest::mouseClick(w.Command1, Qt::LeftButton);  // no name: nothing happens
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Backup, AnEarlierBackupIsReplacedWholeAndKeepsItsMode)
+{
+    const QString backup = backups() + "/weekly.mdb";
+    ASSERT_TRUE(QFile::copy(live(), backup));
+    {
+        jet::Database d = jet::OpenDatabase(backup);
+        d.Execute("delete * from department");
+        d.Execute("insert into department values ('舊的')");
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(backup).constData(), 0640), 0);
+    Form1 w;
+    open(w);
+    choose(w, backups(), "weekly");
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{"數据備份完畢！"});
+    EXPECT_EQ(buildings(backup), (QStringList{"東方廣場第二座", "海景花園"}));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(backup).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(leftovers(backups()), QStringList{"weekly.mdb"});
+}
+
+TEST_F(Backup, AFailedBackupKeepsTheEarlierOne)
+{
+    const QString backup = backups() + "/weekly.mdb";
+    ASSERT_TRUE(QFile::copy(live(), backup));
+    const QByteArray earlier = fingerprint(backup);
+    Form1 w;
+    open(w);
+    // The live file can't be read: its blocks went bad.
+    const QString saved = file("saved.mdb");
+    ASSERT_TRUE(QFile::rename(live(), saved));
+    {
+        QFile bad(live());
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray(8192, '\x5a'));
+    }
+    choose(w, backups(), "weekly");
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.last().startsWith("數据備份失敗"));
+    EXPECT_EQ(fingerprint(backup), earlier);
+    EXPECT_EQ(leftovers(backups()), QStringList{"weekly.mdb"});
+    QFile::remove(live());
+    ASSERT_TRUE(QFile::rename(saved, live()));
+}
+
+TEST_F(Backup, OnlyADatabaseOfThisSystemOtherThanTheLiveFileIsRestored)
+{
+    ASSERT_TRUE(QDir(folder()).mkdir("sub"));
+    ASSERT_TRUE(QFile::link(live(), backups() + "/link.mdb"));
+    {
+        QFile notes(backups() + "/notes.mdb");
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        notes.write("門禁系統備份說明\n");
+    }
+    jet::ExecuteScript(backups() + "/other.mdb", "create table accounts (id integer, name text);");
+    ASSERT_TRUE(QFile::copy(live(), backups() + "/old.mdb"));
+    jet::ExecuteScript(backups() + "/old.mdb", "alter table people drop column 照片;");
+    const QByteArray before = fingerprint(live());
+
+    Form1 w;
+    open(w);
+    const struct {
+        QString chosen;
+        bool detail;  // the message says what is wrong with the file
+    } refused[] = {
+        {backups() + "/missing.mdb", false},
+        {live(), false},
+        {file("sub/../kestrom.mdb"), false},
+        {backups() + "/link.mdb", false},
+        {backups() + "/notes.mdb", true},
+        {backups() + "/other.mdb", true},
+        {backups() + "/old.mdb", true},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.chosen.toStdString());
+        dialogs.messages.clear();
+        dialogs.chooseFile(r.chosen);
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        if (r.detail)
+            EXPECT_TRUE(dialogs.last().startsWith("選擇數据庫錯誤！\n")) << dialogs.last().toStdString();
+        else
+            EXPECT_EQ(dialogs.last(), "選擇數据庫錯誤！");
+    }
+    EXPECT_TRUE(dialogs.last().contains("people.照片"));
+    EXPECT_EQ(fingerprint(live()), before);
+
+    // Cancelling the dialog, or answering No, leaves it as it is.
+    dialogs.messages.clear();
+    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_TRUE(QFile::copy(live(), backups() + "/good.mdb"));
+    dialogs.chooseFile(backups() + "/good.mdb");
+    dialogs.answer(ui::vbNo);
+    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{"此操作會將后備數据庫覆蓋現有數据庫，要繼續嗎？"});
+    EXPECT_EQ(fingerprint(live()), before);
+}
+
+TEST_F(Backup, ARestoreLeavesNoSideFileOfTheOldFile)
+{
+    ASSERT_TRUE(QFile::copy(live(), backups() + "/good.mdb"));
+    jet::ExecuteScript(backups() + "/good.mdb", "insert into department values ('新大廈');");
+    Form1 w;
+    open(w);
+    for (const char* side : {"-journal", "-wal", "-shm"}) {
+        QFile f(live() + side);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, '\x07'));
+    }
+    dialogs.chooseFile(backups() + "/good.mdb");
+    dialogs.answer(ui::vbYes);
+    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    EXPECT_EQ(dialogs.last(), "數据已被恢复！");
+    EXPECT_EQ(leftovers(folder()), QStringList{"kestrom.mdb"});
+    EXPECT_EQ(buildings(live()), (QStringList{"新大廈", "東方廣場第二座", "海景花園"}));
+}
+
+}  // namespace
