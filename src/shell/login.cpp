@@ -2,7 +2,7 @@
 
 #include "app.h"
 #include "dbfailure.h"
-#include "dbfile.h"
+#include "schemacheck.h"
 #include "menu.h"
 #include "msgbox.h"
 #include "program.h"
@@ -61,9 +61,7 @@ bool login::Form_Load()
     try {
         app::db = jet::OpenDatabase(QString(), false, false, app::connstr);
         // Every window takes the installed tables and columns for granted.
-        const QStringList missing = app::db.missingSchema(dbfile::schemaScript());
-        if (!missing.isEmpty())
-            failure = QStringLiteral("文件中缺少以下表或列：") + missing.join(QStringLiteral("、"));
+        failure = dbfile::schemaMismatch(app::databaseFile());
     } catch (const jet::DbError& e) {
         failure = e.message();
     }

@@ -1,7 +1,6 @@
-// Transactions that nest, the check of a file against the installed
-// schema, and compaction while another connection has the file open.
+// Transactions that nest, and compaction while another connection has the
+// file open.
 #include "app.h"
-#include "dbfile.h"
 #include "recordset.h"
 #include "testsupport.h"
 
@@ -97,50 +96,6 @@ TEST_F(Transactions, AClosedConnectionForgetsItsLevels)
     add("kept");
     app::db.CommitTrans();
     EXPECT_EQ(departments(), QStringList({"kept"}));
-}
-
-// ---- the schema check ----
-
-class SchemaCheck : public ProgramFolderTest {
-protected:
-    QStringList missing(const QString& path) const
-    {
-        jet::Database d = jet::OpenDatabase(path);
-        return d.missingSchema(dbfile::schemaScript());
-    }
-    void raw(const char* statement) const
-    {
-        sqlite3* h = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &h), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(h, statement, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
-        sqlite3_close(h);
-    }
-};
-
-TEST_F(SchemaCheck, NamesWhatTheFileLacks)
-{
-    EXPECT_TRUE(missing(file("kestrom.mdb")).isEmpty());
-
-    raw("alter table user drop column r5");
-    raw("drop view fakapl");
-    raw("drop table dpeople");
-    raw("alter table faka rename column 物理卡號 to physical");
-    EXPECT_EQ(missing(file("kestrom.mdb")), QStringList({"user.r5", "dpeople", "faka.物理卡號", "fakapl"}));
-
-    QFile empty(file("empty.mdb"));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
-    const QStringList all = missing(file("empty.mdb"));
-    EXPECT_TRUE(all.contains("user") && all.contains("system") && all.contains("fakapl")) << all.join(' ').toStdString();
-    EXPECT_FALSE(all.contains("user.sysname"));  // a missing table is named alone
-}
-
-TEST_F(SchemaCheck, LetterCaseAndWhatTheFileHasBesideDontCount)
-{
-    raw("alter table doors rename column namedr1 to NAMEDR1");
-    raw("create table notes (x text)");
-    raw("alter table people add column extra text");
-    EXPECT_TRUE(missing(file("kestrom.mdb")).isEmpty());
 }
 
 // ---- compaction and other connections ----

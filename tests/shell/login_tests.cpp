@@ -162,15 +162,15 @@ TEST_F(Login, AFileWithoutTheInstalledTablesOrColumnsIsRefusedAtOpen)
     login lacking;
     EXPECT_FALSE(lacking.Form_Load());
     EXPECT_FALSE(app::db.isOpen());
-    ASSERT_EQ(dialogs.texts(), std::vector<QString>({"無法打開數據庫文件 " + file("kestrom.mdb")
-                                                     + "\n文件中缺少以下表或列：user.r5\n\n程序將退出。"}));
+    ASSERT_EQ(dialogs.texts(), std::vector<QString>({"無法打開數據庫文件 " + file("kestrom.mdb") + "\n"
+                                                     + file("kestrom.mdb") + " 不是本系統的數據庫，缺少 user.r5\n\n程序將退出。"}));
     EXPECT_EQ(dialogs.messages[0].style, 16);
 
     QFile::resize(file("kestrom.mdb"), 0);
     login empty;
     EXPECT_FALSE(empty.Form_Load());
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_TRUE(dialogs.last().contains("文件中缺少以下表或列：system、cjtype、user、")) << dialogs.last().toStdString();
+    EXPECT_TRUE(dialogs.last().contains("不是本系統的數據庫，缺少 cjtype、data、")) << dialogs.last().toStdString();
 }
 
 TEST_F(Login, APastedNameWithANulCharacterIsAFailedLogIn)

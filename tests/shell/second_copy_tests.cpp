@@ -128,7 +128,7 @@ TEST_F(SecondCopy, AFileWithoutTheInstalledTablesEndsTheProgramWithAMessage)
     EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(copy->exitCode(), 1);
     EXPECT_TRUE(messages(0).startsWith("無法打開數據庫文件 " + file("kestrom.mdb"))) << messages(0).toStdString();
-    EXPECT_TRUE(messages(0).contains("文件中缺少以下表或列：system、")) << messages(0).toStdString();
+    EXPECT_TRUE(messages(0).contains("不是本系統的數據庫，缺少 cjtype、")) << messages(0).toStdString();
 }
 
 }  // namespace

@@ -110,8 +110,10 @@ private:
 
 SharedLocks& sharedLocks()
 {
-    static SharedLocks locks;
-    return locks;
+    // Never destroyed: handles held in process-wide values close at exit, after
+    // every function's statics are gone.
+    static SharedLocks* locks = new SharedLocks;
+    return *locks;
 }
 
 }  // namespace

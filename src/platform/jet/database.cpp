@@ -7,9 +7,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <vector>
 
 namespace jet {
@@ -150,66 +148,6 @@ void Transaction::Commit()
 {
     open = false;
     db.CommitTrans();
-}
-
-namespace {
-
-// Tables and views by lower-case name, each with its column names.
-struct Layout {
-    QStringList order;
-    QHash<QString, QStringList> columns;
-    QSet<QString> views;
-};
-
-Layout layoutOf(sqlite3* db)
-{
-    Layout l;
-    Statement objects(db, QStringLiteral("select name, type from sqlite_master where type in ('table','view') "
-                                         "and name not like 'sqlite%' order by rowid"));
-    while (objects.step()) {
-        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(objects.get(), 0)));
-        const bool view = qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(objects.get(), 1)), "view") == 0;
-        l.order << name;
-        if (view)
-            l.views.insert(name.toLower());
-        Statement info(db, QStringLiteral("select name from pragma_table_info(?1)"));
-        const QByteArray utf8 = name.toUtf8();
-        sqlite3_bind_text(info.get(), 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        QStringList& cols = l.columns[name.toLower()];
-        while (info.step())
-            cols << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
-    }
-    return l;
-}
-
-}  // namespace
-
-QStringList Database::missingSchema(const QString& script) const
-{
-    sqlite3* reference = nullptr;
-    sqlite3_open_v2(":memory:", &reference, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(reference, sqlite3_close_v2);
-    if (sqlite3_exec(reference, script.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        raise(reference, QStringLiteral("schema script"));
-    const Layout wanted = layoutOf(reference);
-    const Layout held = layoutOf(connection().handle());
-    QStringList missing;
-    for (const QString& name : wanted.order) {
-        const QString key = name.toLower();
-        if (!held.columns.contains(key) || wanted.views.contains(key) != held.views.contains(key)) {
-            missing << name;
-            continue;
-        }
-        if (wanted.views.contains(key))
-            continue;
-        QSet<QString> have;
-        for (const QString& c : held.columns.value(key))
-            have.insert(c.toLower());
-        for (const QString& c : wanted.columns.value(key))
-            if (!have.contains(c.toLower()))
-                missing << name + QLatin1Char('.') + c;
-    }
-    return missing;
 }
 
 void Database::Close()

@@ -40,11 +40,6 @@ public:
     void CommitTrans();
     void Rollback();
 
-    // What a database laid out by this script holds and this one lacks:
-    // "table", "table.column" or "view", in the script's order (a missing
-    // table is named alone, not with its columns). Empty when nothing lacks.
-    QStringList missingSchema(const QString& script) const;
-
     void Close();
 
 private:

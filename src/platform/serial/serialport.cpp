@@ -41,8 +41,8 @@ struct LineState {
     std::chrono::nanoseconds lastNoise{0};
 };
 std::map<QString, LineState>& lines() {
-    static std::map<QString, LineState> states;
-    return states;
+    static auto* states = new std::map<QString, LineState>;  // outlives every port, whenever it goes
+    return *states;
 }
 
 speed_t speedOf(int baud) {
