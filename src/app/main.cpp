@@ -1,26 +1,14 @@
 #include "login.h"
+#include "look.h"
 #include "menuwindows.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "programfolder.h"
 #include "safetynet.h"
 
 #include <QFile>
-#include <QFont>
-#include <QProxyStyle>
 
 namespace {
-
-// Password boxes show a "*" for every character typed, whatever the style's own mark.
-class StarPasswords : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 // For the tests that run the program as a child process, where nobody can
 // press a button: with KESTROM_MESSAGE_LOG naming a file, each message is
@@ -44,11 +32,7 @@ int main(int argc, char** argv)
 {
     ui::Application qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrom"));
-    // Traditional glyphs for the shared Han characters, not Japanese or Simplified ones.
-    QFont font(QStringLiteral("Noto Sans CJK TC"));
-    font.setStyleHint(QFont::SansSerif);
-    QApplication::setFont(font);
-    QApplication::setStyle(new StarPasswords);
+    ui::applyProgramLook();
     logMessagesForTests();
 
     // A second copy would compact the database under the first one's feet.
@@ -60,6 +44,7 @@ int main(int argc, char** argv)
     auto* window = new login();
     if (!window->Form_Load())
         return 1;
+    ui::placeWhenShown(window);
     window->show();
     return QApplication::exec();
 }

@@ -2,7 +2,9 @@
 
 #include "app.h"
 #include "exchanges.h"
+#include "datepicker.h"
 #include "msgbox.h"
+#include "named.h"
 #include "recordset.h"
 #include "numbers.h"
 
@@ -35,16 +37,10 @@ QPixmap doorPicture() {
 FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmCDT"));
     setWindowTitle(QStringLiteral("修改卡机日期時間"));
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1 = ui::pickBox(this, "Combo1");
     Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
-    DTP1 = new QDateEdit(this);
-    DTP1->setObjectName(QStringLiteral("DTP1"));
-    DTP1->setCalendarPopup(true);
-    DTP1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    DTP1 = ui::named(new ui::DatePicker(this), "DTP1");
     DTX2 = new QTimeEdit(this);
     DTX2->setObjectName(QStringLiteral("DTX2"));
     DTX2->setDisplayFormat(QStringLiteral("HH:mm:ss"));

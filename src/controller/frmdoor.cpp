@@ -3,6 +3,8 @@
 #include "app.h"
 #include "exchanges.h"
 #include "msgbox.h"
+#include "named.h"
+#include "pick.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "windowkit.h"
@@ -39,9 +41,7 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent) {
         return w;
     };
     Cdw = new QComboBox(this);
-    Cdoor = new QComboBox(this);
-    Cdoor->setEditable(true);
-    Cdoor->setInsertPolicy(QComboBox::NoInsert);
+    Cdoor = ui::pickBox(this, "Cdoor");
     Taddress = new QLineEdit(this);
     ttime = new QLineEdit(QStringLiteral("12"), this);
     UpDown1 = new QWidget(this);
@@ -112,7 +112,7 @@ Frmdoor::Frmdoor(QWidget* parent) : QDialog(parent) {
         QApplication::beep();
         return false;
     });
-    connect(Cdoor, &QComboBox::activated, this, &Frmdoor::Cdoor_Click);
+    ui::onPick(Cdoor, this, [this] { Cdoor_Click(); });
     connect(Cdoor, &QComboBox::editTextChanged, this, [this] {
         if (Cdoor->hasFocus())
             Taddress->clear();
@@ -246,7 +246,7 @@ void Frmdoor::cmddel_Click() {
     const QString door = Cdoor->currentText().trimmed();
     if (door.isEmpty())
         return void(ui::MsgBox(QStringLiteral("請輸入要刪除的門號!"), 48));
-    if (ui::MsgBox(QStringLiteral("确信要刪除") + door + QStringLiteral("號門嗎?"), 36) != ui::vbYes)
+    if (ui::MsgBox(QStringLiteral("确信要刪除") + door + QStringLiteral("號門嗎?"), 36 + 256) != ui::vbYes)
         return;
     if (run(QStringLiteral("delete * from doors where 門號=") + sql::text(door)))
         run(QStringLiteral("delete * from faka where 門號=") + sql::text(door));

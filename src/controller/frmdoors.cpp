@@ -3,11 +3,13 @@
 #include "app.h"
 #include "exchanges.h"
 #include "msgbox.h"
+#include "named.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "windowkit.h"
 #include "keys.h"
 #include "numbers.h"
+#include "pick.h"
 #include "pointer.h"
 #include "closewatch.h"
 
@@ -45,10 +47,7 @@ QString weekdayName(const QString& value) {
 Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Frmdoors"));
     setWindowTitle(QStringLiteral("門鎖設置"));
-    Cdoor = new QComboBox(this);
-    Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    Cdoor->setEditable(true);
-    Cdoor->setInsertPolicy(QComboBox::NoInsert);
+    Cdoor = ui::pickBox(this, "Cdoor");
 
     auto* grid = new QGridLayout(this);
     auto* top = new QHBoxLayout;
@@ -129,11 +128,11 @@ Frmdoors::Frmdoors(QWidget* parent) : QDialog(parent) {
     for (int k = 0; k < 8; ++k)
         ImageList1 << ui::drawnIcon(colours[k], signs[k]);
 
-    connect(Cdoor, &QComboBox::activated, this, &Frmdoors::Cdoor_Click);
+    ui::onPick(Cdoor, this, [this] { Cdoor_Click(); });
     Form_Load();
 }
 
-void Frmdoors::Form_Load() { fillAddressList(QStringLiteral("select distinct 地址 from doors")); }
+void Frmdoors::Form_Load() { fillAddressList(QStringLiteral("select distinct 地址 from doors order by 地址")); }
 
 void Frmdoors::fillAddressList(const QString& select) {
     Cdoor->blockSignals(true);
@@ -345,7 +344,7 @@ void Frmdoors::cmddel_Click() {
         ui::MsgBox(QStringLiteral("請輸入要刪除的地址!"), 48);
         return;
     }
-    if (ui::MsgBox(QStringLiteral("确信要刪除地址為") + text + QStringLiteral("的門及其相應的發卡記錄嗎?"), 36) != ui::vbYes)
+    if (ui::MsgBox(QStringLiteral("确信要刪除地址為") + text + QStringLiteral("的門及其相應的發卡記錄嗎?"), 36 + 256) != ui::vbYes)
         return;
     const auto number = ui::wholeNumber(text);
     if (number) {
@@ -358,7 +357,7 @@ void Frmdoors::cmddel_Click() {
             }
         }
     }
-    fillAddressList(QStringLiteral("select 地址 from doors"));
+    fillAddressList(QStringLiteral("select 地址 from doors order by 地址"));
 }
 
 void Frmdoors::Cmdtest_Click() {

@@ -3,6 +3,7 @@
 #include "app.h"
 #include "exchanges.h"
 #include "msgbox.h"
+#include "named.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "numbers.h"
@@ -21,10 +22,7 @@ using controller::Outcome;
 Frmspe::Frmspe(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Frmspe"));
     setWindowTitle(QStringLiteral("特殊情況處理"));
-    Cdoor = new QComboBox(this);
-    Cdoor->setObjectName(QStringLiteral("Cdoor"));
-    Cdoor->setEditable(true);
-    Cdoor->setInsertPolicy(QComboBox::NoInsert);
+    Cdoor = ui::pickBox(this, "Cdoor");
     Option1 = new QRadioButton(QStringLiteral("鎖一"), this);
     Option1->setObjectName(QStringLiteral("Option1"));
     Option2 = new QRadioButton(QStringLiteral("鎖二"), this);
@@ -92,8 +90,14 @@ void Frmspe::Copen_Click() {
         return;
     }
     const int address = rs.Field(QStringLiteral("地址")).toInt();
-    const int lock = Option1->isChecked() ? 1 : 2;
     rs.Close();
+    // Neither lock is chosen when the window opens: a door the operator
+    // didn't choose is never opened.
+    if (!Option1->isChecked() && !Option2->isChecked()) {
+        ui::MsgBox(QStringLiteral("請選擇鎖號!"), 48);
+        return;
+    }
+    const int lock = Option1->isChecked() ? 1 : 2;
 
     Copen->setEnabled(false);
     ui::hourglass(true);

@@ -39,6 +39,10 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent) {
     Label2->setObjectName(QStringLiteral("Label2"));
     ListView1 = new QListWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    // Room for the eight lines of a read, none of them cut off.
+    const QFontMetrics lines = ListView1->fontMetrics();
+    ListView1->setMinimumSize(lines.horizontalAdvance(QStringLiteral(" 打卡記錄數： 65535 ")) + 24,
+                              8 * (lines.height() + 6) + 2 * ListView1->frameWidth());
     exitclose = new QPushButton(QStringLiteral("關閉"), this);
     exitclose->setObjectName(QStringLiteral("exitclose"));
     exitclose->setAutoDefault(false);
@@ -79,7 +83,7 @@ void FrmSysInf::Form_Load() {
     auto* top = new QTreeWidgetItem(AdrView, QStringList{QStringLiteral("地址")});
     top->setData(0, keyRole, QStringLiteral("Root"));
     setPicture(top, QStringLiteral("closed"));
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"), jet::dbOpenSnapshot);
+    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors order by 地址"), jet::dbOpenSnapshot);
     for (int n = 1; !rs.Eof(); rs.MoveNext(), ++n) {
         auto* node = new QTreeWidgetItem(top, QStringList{rs.Field(QStringLiteral("地址")).toString()});
         node->setData(0, keyRole, QStringLiteral("Root%1").arg(n));

@@ -1,6 +1,7 @@
 #include "dispatch.h"
 
 #include "app.h"
+#include "placement.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -69,6 +70,7 @@ void showModal(QWidget* window)
     QObject::connect(w, &QObject::destroyed, &loop, &QEventLoop::quit);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowModality(Qt::ApplicationModal);
+    ui::placeWhenShown(w);
     w->show();
     if (w && w->isVisible())
         loop.exec();
@@ -114,6 +116,13 @@ void deleteWhenClosed(QWidget* window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     new DeleteWhenClosed(window);
+}
+
+void showModeless(QWidget* window)
+{
+    deleteWhenClosed(window);
+    ui::placeWhenShown(window);
+    window->show();
 }
 
 }  // namespace dispatch

@@ -28,8 +28,13 @@ void setTable(std::vector<Row> rows);
 const Row* find(int id);
 
 // Shows a window modally and returns once it has closed; the window is
-// deleted then.
+// deleted then. Windows open centred on the main window unless they placed
+// themselves (ui::placeWhenShown).
 void showModal(QWidget* window);
+
+// Shows a window beside the others, placed as a modal one is, and deletes
+// it once it has closed (deleteWhenClosed).
+void showModeless(QWidget* window);
 
 // Deletes a modeless window once it has closed and no controller exchange
 // runs (a window closed during one of its own waits outlives the handler

@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "sqlvalue.h"
 
 #include <QGridLayout>
@@ -37,6 +38,7 @@ Form3::Form3(QWidget* parent) : QWidget(parent)
     Command2->setObjectName(QStringLiteral("Command2"));
     Pro = new QProgressBar(this);
     Pro->setObjectName(QStringLiteral("Pro"));
+    ui::keepRoomWhenHidden(Pro);
     Pro->hide();
 
     auto* grid = new QGridLayout(this);
@@ -77,7 +79,7 @@ std::vector<Form3::Step> Form3::steps(const QString& companyName)
 
 void Form3::Command1_Click()
 {
-    if (ui::MsgBox(QStringLiteral("此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？"), 4 + 48) != ui::vbYes)
+    if (ui::MsgBox(QStringLiteral("此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？"), 4 + 48 + 256) != ui::vbYes)
         return;
     Pro->setMaximum(12);
     Pro->setValue(1);

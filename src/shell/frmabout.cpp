@@ -1,5 +1,6 @@
 #include "frmabout.h"
 
+#include "dispatch.h"
 #include "frmsysinf.h"
 #include "msgbox.h"
 
@@ -53,8 +54,7 @@ frmabout::frmabout(QWidget* parent) : QDialog(parent) {
 
 void frmabout::Command1_Click() {
     close();
-    FrmSysInf information;
-    information.exec();
+    dispatch::showModal(new FrmSysInf);
 }
 
 void frmabout::cmdSysInfo_Click() { StartSysInfo(); }

@@ -3,6 +3,7 @@
 #include "app.h"
 #include "dbfailure.h"
 #include "msgbox.h"
+#include "named.h"
 #include "recordset.h"
 
 #include <QApplication>
@@ -36,10 +37,7 @@ frmfkj::frmfkj(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmfkj"));
     setWindowTitle(QStringLiteral("發卡机設置"));
     Label1 = new QLabel(QStringLiteral("發卡机地址："), this);
-    fkjaddr = new QComboBox(this);
-    fkjaddr->setObjectName(QStringLiteral("fkjaddr"));
-    fkjaddr->setEditable(true);
-    fkjaddr->setInsertPolicy(QComboBox::NoInsert);
+    fkjaddr = ui::pickBox(this, "fkjaddr");
     Command1 = new QPushButton(QStringLiteral("确認(&O)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
 
@@ -58,7 +56,8 @@ frmfkj::frmfkj(QWidget* parent) : QWidget(parent)
 void frmfkj::Form_Load()
 {
     try {
-        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"), jet::dbOpenDynaset);
+        jet::Recordset rs =
+            app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors order by 地址"), jet::dbOpenDynaset);
         for (; !rs.Eof(); rs.MoveNext())
             fkjaddr->addItem(QString::number(rs.Field(0).toLongLong()));
         rs.Close();

@@ -6,6 +6,7 @@
 #include "recordset.h"
 #include "keys.h"
 #include "numbers.h"
+#include "placement.h"
 #include "pointer.h"
 #include "closewatch.h"
 
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -73,6 +73,7 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent) {
     panel->addWidget(Command1, 2, 0);
     panel->addWidget(Command2, 2, 1);
     grid->addWidget(Frame1, 5, 0, 1, 3);
+    ui::keepRoomWhenHidden(Frame1);
     Frame1->hide();
 
     new ui::KeyFilter(Tport, [](QKeyEvent* k) {
@@ -99,8 +100,7 @@ frmsys::frmsys(QWidget* parent) : QDialog(parent) {
 }
 
 void frmsys::Form_Load() {
-    if (const QScreen* screen = QApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    ui::placeWhenShown(this, ui::PlaceOn::Screen);
     Tport->setText(QString::number(app::comport));
     Tset->setText(app::comset);
     Tinb->setText(QString::number(app::inbufsize));

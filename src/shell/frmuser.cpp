@@ -3,6 +3,8 @@
 #include "app.h"
 #include "dbfailure.h"
 #include "msgbox.h"
+#include "named.h"
+#include "pick.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 
@@ -42,10 +44,7 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Frmuser"));
     setWindowTitle(QStringLiteral("用戶維護"));
     Label1 = new QLabel(QStringLiteral("用戶名:"), this);
-    Cuser = new QComboBox(this);
-    Cuser->setObjectName(QStringLiteral("Cuser"));
-    Cuser->setEditable(true);
-    Cuser->setInsertPolicy(QComboBox::NoInsert);
+    Cuser = ui::pickBox(this, "Cuser");
     Label2 = new QLabel(QStringLiteral("口令:"), this);
     Tpasswd = new QLineEdit(this);
     Tpasswd->setObjectName(QStringLiteral("Tpasswd"));
@@ -83,7 +82,7 @@ Frmuser::Frmuser(QWidget* parent) : QWidget(parent)
     // passing them through that part's filters.
     Cuser->installEventFilter(this);
     connect(Cuser, &QComboBox::editTextChanged, this, &Frmuser::Cuser_Change);
-    connect(Cuser, &QComboBox::activated, this, &Frmuser::Cuser_Click);
+    ui::onPick(Cuser, this, [this] { Cuser_Click(); });
     connect(Cmdadd, &QPushButton::clicked, this, &Frmuser::Cmdadd_Click);
     connect(Cmdchange, &QPushButton::clicked, this, &Frmuser::Cmdchange_Click);
     connect(Cmddelete, &QPushButton::clicked, this, &Frmuser::Cmddelete_Click);
@@ -200,14 +199,14 @@ void Frmuser::Cmdadd_Click()
     ui::MsgBox(QStringLiteral("恭喜！添加成功！"));
 }
 
-jet::Recordset Frmuser::confirmedOperator(const QString& name, const QString& question)
+jet::Recordset Frmuser::confirmedOperator(const QString& name, const QString& question, int style)
 {
     jet::Recordset rs = findOperator(name);
     if (rs.NoMatch()) {
         ui::MsgBox(QStringLiteral("無此用戶"), 48);
         return {};
     }
-    if (ui::MsgBox(question, 4 + 32) != ui::vbYes)
+    if (ui::MsgBox(question, style) != ui::vbYes)
         return {};
     return rs;
 }
@@ -219,7 +218,7 @@ void Frmuser::Cmdchange_Click()
         return;
     const QString name = Cuser->currentText().trimmed();
     try {
-        jet::Recordset rs = confirmedOperator(name, QStringLiteral("确信要修改嗎?"));
+        jet::Recordset rs = confirmedOperator(name, QStringLiteral("确信要修改嗎?"), 4 + 32);
         if (!rs.isOpen())
             return;
         rs.Edit();
@@ -239,7 +238,7 @@ void Frmuser::Cmddelete_Click()
         return;
     }
     try {
-        jet::Recordset rs = confirmedOperator(name, QStringLiteral("确信要刪除嗎?"));
+        jet::Recordset rs = confirmedOperator(name, QStringLiteral("确信要刪除嗎?"), 4 + 32 + 256);
         if (!rs.isOpen())
             return;
         rs.Delete();

@@ -50,8 +50,9 @@ private:
     // The checks adding and modifying share; the rank, or 0 to stop.
     int checkedRank();
     // The operator's row once the question is answered Yes; a closed
-    // recordset when there is no such operator or the answer is No.
-    jet::Recordset confirmedOperator(const QString& name, const QString& question);
+    // recordset when there is no such operator or the answer is No. The
+    // style is the question box's.
+    jet::Recordset confirmedOperator(const QString& name, const QString& question, int style);
     // The row being added or edited takes the name, the password as typed and the rank.
     void store(jet::Recordset& rs, const QString& name, int rank);
 };

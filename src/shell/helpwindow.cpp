@@ -1,9 +1,13 @@
 #include "helpwindow.h"
 
 #include "msgbox.h"
+#include "placement.h"
 #include "programfolder.h"
 
 #include <QFile>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -14,10 +18,23 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     Text1 = new QTextBrowser(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setOpenLinks(true);
+    // A way out of its own, with or without a title bar: the window must
+    // never stay over the menu for want of one.
+    cmdclose = new QPushButton(QStringLiteral("關閉(&C)"), this);
+    cmdclose->setObjectName(QStringLiteral("cmdclose"));
+    connect(cmdclose, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+
     auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(0, 0, 0, 0);
+    box->setContentsMargins(0, 0, 0, 6);
     box->addWidget(Text1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdclose);
+    buttons->setContentsMargins(0, 0, 6, 0);
+    box->addLayout(buttons);
     resize(640, 520);
+    ui::placeWhenShown(this);
 }
 
 bool HelpWindow::Form_Load()

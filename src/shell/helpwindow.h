@@ -1,10 +1,12 @@
 #pragma once
 #include <QWidget>
 
+class QPushButton;
 class QTextBrowser;
 
 // The program's help: the document kestrom.hlp of the program folder (HTML,
-// a page per menu heading) in a window of its own.
+// a page per menu heading) in a window of its own, closed by its button
+// or Esc.
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
@@ -15,4 +17,5 @@ public:
     bool Form_Load();
 
     QTextBrowser* Text1;
+    QPushButton* cmdclose;
 };

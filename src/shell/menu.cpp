@@ -299,9 +299,8 @@ void menu::openWindow(int id)
         QWidget* w = row->open();
         if (!w)
             return;
-        dispatch::deleteWhenClosed(w);
         modeless.insert(id, w);
-        w->show();
+        dispatch::showModeless(w);
         return;
     }
     if (QWidget* w = row->open())

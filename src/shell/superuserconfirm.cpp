@@ -38,8 +38,8 @@ Frmspecial::Frmspecial(QWidget* parent) : QDialog(parent) {
     setTabOrder(Tuser, Tpasswd);
     setTabOrder(Tpasswd, Cmdok);
     setTabOrder(Cmdok, Cmdexit);
-    Tuser->installEventFilter(this);
-    Tpasswd->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(Tuser), static_cast<QWidget*>(Tpasswd), static_cast<QWidget*>(Cmdok)})
+        w->installEventFilter(this);
 
     connect(Cmdok, &QPushButton::clicked, this, &Frmspecial::Cmdok_Click);
     connect(Cmdexit, &QPushButton::clicked, this, &Frmspecial::close);
@@ -54,7 +54,11 @@ bool Frmspecial::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            (watched == Tuser ? static_cast<QWidget*>(Tpasswd) : Cmdok)->setFocus(Qt::TabFocusReason);
+            // As at log-in: Enter moves on from the boxes and presses 确認 once it has the focus.
+            if (watched == Cmdok)
+                Cmdok_Click();
+            else
+                (watched == Tuser ? static_cast<QWidget*>(Tpasswd) : Cmdok)->setFocus(Qt::TabFocusReason);
             return true;
         }
     }
@@ -80,7 +84,5 @@ void Frmspecial::Cmdok_Click() {
         return;
     }
     close();
-    auto* opening = new Frmspe;
-    dispatch::deleteWhenClosed(opening);
-    opening->show();
+    dispatch::showModeless(new Frmspe);
 }

@@ -136,7 +136,7 @@ TEST_F(Departments, DeleteAnsweredNoKeepsThePeople)
 
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("是否要同時刪除該部門的所有人員？"));
-    EXPECT_EQ(dialogs.messages[0].style, 4);
+    EXPECT_EQ(dialogs.messages[0].style, 4 + 256);  // Enter answers No
     EXPECT_EQ(dialogs.messages[0].title, "提示");
     EXPECT_EQ(dialogs.messages[1].prompt, "沒有刪除該部門的人員！");
     EXPECT_EQ(count("department", "部門='東座'"), 0);

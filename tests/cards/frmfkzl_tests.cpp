@@ -6,6 +6,8 @@
 #include "cardfixture.h"
 #include "serialport.h"
 #include "simulator.h"
+#include "fit.h"
+#include "operator.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -239,6 +241,39 @@ TEST_F(Rebuild, EnterInTheAddressBoxStartsNothing)
     QTest::keyClick(window->Combo1, Qt::Key_Return);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(sim->received().empty());
+}
+
+// The addresses stand in ascending order and show whole; the progress bar
+// of a run moves none of the window's controls.
+TEST_F(Rebuild, ChosenByMouseTheRunMovesNothing)
+{
+    for (int a : {12, 1})
+        app::db.Execute(QStringLiteral("insert into doors (地址) values (%1)").arg(a));
+    issue(testCard(4, "000100"));
+    issue(testCard(4, "000200"));
+    window = new FrmFKZL();
+    QStringList listed;
+    for (int i = 0; i < window->Combo1->count(); ++i)
+        listed << window->Combo1->itemText(i);
+    EXPECT_EQ(listed, (QStringList{"1", "4", "9", "12"}));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    testsupport::pickFromList(window->Combo1, "4");
+    EXPECT_EQ(testsupport::fitProblems(window), QStringList());
+    const auto places = [this] {
+        return testsupport::placesOf(window, {window->Command1, window->Command2, window->Combo1});
+    };
+    const QList<QRect> at = places();
+    QList<QList<QRect>> whileRunning;
+    QObject::connect(window->PrgBar, &QProgressBar::valueChanged, window, [&] {
+        if (window->PrgBar->isVisible())
+            whileRunning << places();
+    });
+    testsupport::click(window->Command1);
+    EXPECT_EQ(dialogs.last(), "重整成功！");
+    ASSERT_FALSE(whileRunning.isEmpty());
+    EXPECT_EQ(whileRunning.front(), at);
+    EXPECT_EQ(places(), at);
 }
 
 }  // namespace

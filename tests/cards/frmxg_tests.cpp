@@ -6,11 +6,13 @@
 #include "cardfixture.h"
 #include "photobox.h"
 #include "reportcontrol.h"
+#include "operator.h"
 #include "sqlvalue.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QDir>
 #include <QFile>
 #include <QClipboard>
@@ -193,6 +195,35 @@ TEST_F(Personnel, AddStoresEveryBoxAndThePendingPhoto)
     EXPECT_EQ(scalar("select 照片 from people where 卡號='000555'").toString(), picture);
     EXPECT_TRUE(window->pendingPhoto().isEmpty());
     EXPECT_EQ(window->Tkh->text(), "000010");  // the refresh shows the first row again
+}
+
+// A birthday typed into the empty picker as the operator knows it is kept
+// when the focus moves on and stored by 修改; the empty picker's calendar
+// opens at today's month, not at 1900.
+TEST_F(Personnel, ABirthdayTypedIntoTheEmptyPickerIsStored)
+{
+    open();
+    window->Tkh->clear();
+    window->Tkh->setFocus();
+    QTest::keyClicks(window->Tkh, "000002");
+    QTest::keyClick(window->Tkh, Qt::Key_Return);
+    ASSERT_EQ(window->Txm->text(), "陳二");
+    ASSERT_EQ(window->DTPicker2->date(), window->DTPicker2->minimumDate());  // no birthday stored
+
+    const QPoint arrow(window->DTPicker2->width() - 6, window->DTPicker2->height() / 2);
+    QTest::mouseClick(window->DTPicker2, Qt::LeftButton, {}, arrow);
+    QCalendarWidget* calendar = window->DTPicker2->calendarWidget();
+    ASSERT_TRUE(calendar && calendar->isVisible());
+    EXPECT_EQ(calendar->yearShown(), QDate::currentDate().year());
+    QTest::keyClick(calendar, Qt::Key_Escape);
+
+    window->DTPicker2->setFocus();
+    QTest::keyClicks(window->DTPicker2, "19750308");
+    QTest::keyClick(window->DTPicker2, Qt::Key_Tab);
+    EXPECT_EQ(window->DTPicker2->date(), QDate(1975, 3, 8));
+    testsupport::click(window->Toolbar1->widgetForAction(window->Toolbar1->actions().at(1)));  // 修改
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>());
+    EXPECT_EQ(scalar("select birthday from people where 卡號='000002'").toDate(), QDate(1975, 3, 8));
 }
 
 TEST_F(Personnel, AddRefusesEmptyAndExistingNumbers)

@@ -1,6 +1,7 @@
 // The lock-settings window: its rows in doors and its exchanges with the
 // simulated controller at address 5.
 #include "frmdoors.h"
+#include "operator.h"
 #include "windowline.h"
 
 #include <QCheckBox>
@@ -201,13 +202,13 @@ TEST_F(LockSettings, DeleteTakesTheFakaRowsOfTheAddress) {
     exec(QStringLiteral("insert into faka (卡號,地址) values ('000001',4)"));
     exec(QStringLiteral("insert into faka (卡號,地址) values ('000002',9)"));
     address(QStringLiteral("4"));
-    dialogs.answer(ui::vbNo);
-    window->cmddel_Click();
+    window->cmddel_Click();  // the question left at its default, as Enter answers it
     EXPECT_EQ(count(QStringLiteral("doors")), 2);
+    EXPECT_EQ(count(QStringLiteral("faka")), 2);
     dialogs.answer(ui::vbYes);
     window->cmddel_Click();
     EXPECT_EQ(dialogs.last(), QStringLiteral("确信要刪除地址為4的門及其相應的發卡記錄嗎?"));
-    EXPECT_EQ(dialogs.messages.back().style, 36);
+    EXPECT_EQ(dialogs.messages.back().style, 36 + 256);  // Enter answers No
     EXPECT_EQ(count(QStringLiteral("doors"), QStringLiteral("地址=4")), 0);
     EXPECT_EQ(count(QStringLiteral("faka"), QStringLiteral("地址=4")), 0);
     EXPECT_EQ(count(QStringLiteral("faka"), QStringLiteral("地址=9")), 1);
@@ -216,6 +217,70 @@ TEST_F(LockSettings, DeleteTakesTheFakaRowsOfTheAddress) {
     address(QString());
     window->cmddel_Click();
     EXPECT_EQ(dialogs.last(), QStringLiteral("請輸入要刪除的地址!"));
+}
+
+// Only a choice from the open list shows a stored row: a typed address that
+// matches a listed one keeps what the operator put in the boxes.
+TEST_F(LockSettings, TypedAddressesKeepTheEditedBoxes) {
+    exec(QStringLiteral("insert into doors (地址,namedr1,delay1,dtype1,namedr2,delay2,dtype2) values "
+                        "('5','front','5','玻','back','5','木')"));
+    exec(QStringLiteral("insert into doors (地址,namedr1,delay1,dtype1) values ('1','side','5','木')"));
+    window->close();
+    window = std::make_unique<Frmdoors>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    testsupport::pickFromList(window->Cdoor, QStringLiteral("5"));
+    EXPECT_EQ(window->drnam[0]->text(), QStringLiteral("front"));
+    const auto readsSoFar = sim->received().size();
+    EXPECT_GT(readsSoFar, 0u);  // the pick read the controller's information
+
+    testsupport::typeOver(window->drnam[0], QStringLiteral("new front"));
+    testsupport::click(window->Opt[2]);  // 鐵門鎖
+    testsupport::click(window->Clkn1[1]);
+    testsupport::typeOver(window->Cdoor, QStringLiteral("1"));
+    testsupport::click(window->Command4);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("已經修改完畢"));
+    EXPECT_EQ(field(QStringLiteral("namedr1"), 1).toString(), QStringLiteral("new front"));
+    EXPECT_EQ(field(QStringLiteral("dtype1"), 1).toString(), QStringLiteral("鐵"));
+    EXPECT_EQ(field(QStringLiteral("delay1"), 1).toDouble(), 0.5);
+    EXPECT_FALSE(field(QStringLiteral("dtype2"), 1).isValid());
+    EXPECT_EQ(field(QStringLiteral("namedr1"), 5).toString(), QStringLiteral("front"));
+    EXPECT_EQ(sim->received().size(), readsSoFar);
+
+    testsupport::typeOver(window->Cdoor, QStringLiteral("5"));
+    testsupport::click(window->Cmdadd);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("地址重复,請重設"));
+    EXPECT_EQ(window->drnam[0]->text(), QStringLiteral("new front"));
+    EXPECT_EQ(count(QStringLiteral("doors")), 2);
+}
+
+TEST_F(LockSettings, ATypedAddressIsNotCompletedFromTheList) {
+    exec(QStringLiteral("insert into doors (地址,namedr1,delay1,dtype1) values ('12','gate','5','玻')"));
+    window = std::make_unique<Frmdoors>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    testsupport::typeOver(window->Cdoor, QStringLiteral("1"));
+    testsupport::click(window->Cmdadd);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("已經添加完畢"));
+    EXPECT_EQ(count(QStringLiteral("doors"), QStringLiteral("地址=1")), 1);
+    EXPECT_EQ(field(QStringLiteral("namedr1"), 12).toString(), QStringLiteral("gate"));
+}
+
+TEST_F(LockSettings, AddressesListedInAscendingOrder) {
+    for (int a : {7, 3, 12, 5})
+        exec(QStringLiteral("insert into doors (地址,dtype1) values ('%1','玻')").arg(a));
+    const auto listed = [this] {
+        QStringList out;
+        for (int i = 0; i < window->Cdoor->count(); ++i)
+            out << window->Cdoor->itemText(i);
+        return out;
+    };
+    window = std::make_unique<Frmdoors>();
+    EXPECT_EQ(listed(), (QStringList{"3", "5", "7", "12"}));
+    address(QStringLiteral("5"));
+    dialogs.answer(ui::vbYes);
+    window->cmddel_Click();
+    EXPECT_EQ(listed(), (QStringList{"3", "7", "12"}));
 }
 
 TEST_F(LockSettings, PickingAnAddressShowsTheRowAndTheControllerInformation) {

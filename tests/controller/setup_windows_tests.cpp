@@ -4,6 +4,8 @@
 #include "frmdoor.h"
 #include "frmspe.h"
 #include "frmsysinf.h"
+#include "look.h"
+#include "operator.h"
 #include "windowline.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -89,6 +92,31 @@ TEST_F(InformationWindow, SundayShowsItsNumberAndFailuresShowNoLines) {
     w->root()->setExpanded(false);
     EXPECT_EQ(w->pictureOf(w->root()), QStringLiteral("closed"));
     EXPECT_EQ(w->ListView1->count(), 0);
+}
+
+TEST_F(InformationWindow, ClickedAddressShowsEveryLineWhole) {
+    ui::applyProgramLook();
+    for (int a : {17, 5, 2})
+        exec(QStringLiteral("insert into doors (地址,dtype1) values ('%1','玻')").arg(a));
+    sim->edit(5, [](ctlsim::Controller& c) { c.records.resize(65535); });
+    auto w = open();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->root()->setExpanded(true);
+    QStringList shown;
+    for (int i = 0; i < w->root()->childCount(); ++i)
+        shown << w->root()->child(i)->text(0);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("17")}));
+    const QRect at = w->AdrView->visualItemRect(node(*w, QStringLiteral("5")));
+    QTest::mouseClick(w->AdrView->viewport(), Qt::LeftButton, {}, at.center());
+    ASSERT_EQ(w->ListView1->count(), 8);
+    const QRect room = w->ListView1->viewport()->rect();
+    for (int i = 0; i < 8; ++i) {
+        QListWidgetItem* line = w->ListView1->item(i);
+        const int needed = w->ListView1->fontMetrics().horizontalAdvance(line->text());
+        EXPECT_TRUE(room.contains(w->ListView1->visualItemRect(line))) << line->text().toStdString();
+        EXPECT_LE(needed, w->ListView1->visualItemRect(line).width()) << line->text().toStdString();
+    }
 }
 
 TEST_F(InformationWindow, RootAndAddressZeroDoNothing) {
@@ -174,7 +202,10 @@ protected:
         window.reset();
         WindowLine::TearDown();
     }
+    // Lock 2 chosen, unless a test chose otherwise.
     void open(const QString& typed) {
+        if (!window->Option1->isChecked())
+            window->Option2->setChecked(true);
         window->Cdoor->setEditText(typed);
         window->Copen_Click();
     }
@@ -182,16 +213,48 @@ protected:
 };
 
 TEST_F(RemoteOpening, EitherLockOpens) {
-    EXPECT_FALSE(window->Option1->isChecked() || window->Option2->isChecked());
+    window->Option2->setChecked(true);
     open(QStringLiteral("5"));
     EXPECT_EQ(dialogs.last(), QStringLiteral("開門成功"));
-    EXPECT_EQ(sim->received().back(), QByteArray::fromHex("050220"));  // neither chosen: lock 2
+    EXPECT_EQ(sim->received().back(), QByteArray::fromHex("050220"));
     window->Option1->setChecked(true);
     open(QStringLiteral("5abc"));
     EXPECT_EQ(sim->received().back(), QByteArray::fromHex("050210"));
     EXPECT_TRUE(sim->controller(5).lockOpenedAt[0].isValid());
     EXPECT_FALSE(window->Comm.PortOpen());
     EXPECT_TRUE(window->Copen->isEnabled());
+}
+
+// A door the operator didn't choose never opens: with no lock chosen the
+// window asks for one and sends nothing.
+TEST_F(RemoteOpening, NoLockChosenOpensNothing) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_FALSE(window->Option1->isChecked() || window->Option2->isChecked());
+    testsupport::typeOver(window->Cdoor, QStringLiteral("5"));
+    testsupport::click(window->Copen);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("請選擇鎖號!"));
+    EXPECT_EQ(dialogs.messages.back().style, 48);
+    EXPECT_TRUE(sim->received().empty());
+    EXPECT_TRUE(window->Copen->isEnabled());
+    testsupport::click(window->Option1);
+    testsupport::click(window->Copen);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("開門成功"));
+    EXPECT_EQ(sim->received(), std::vector<QByteArray>{QByteArray::fromHex("050210")});
+}
+
+// A typed address is taken as typed, never completed to a listed one: 1
+// is not 17, whose lock would open.
+TEST_F(RemoteOpening, ATypedAddressIsNotCompletedFromTheList) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('17','玻')"));
+    window = std::make_unique<Frmspe>();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    testsupport::click(window->Option1);
+    testsupport::typeOver(window->Cdoor, QStringLiteral("1"));
+    testsupport::click(window->Copen);
+    EXPECT_EQ(window->Cdoor->currentText(), QStringLiteral("1"));
+    EXPECT_TRUE(sim->received().empty());
 }
 
 TEST_F(RemoteOpening, NoReplyThenALateOneDoesNotCount) {
@@ -288,6 +351,28 @@ TEST_F(OlderLockSettings, AddAndDuplicateDoorOnTheOldLayout) {
     EXPECT_EQ(dialogs.last(), QStringLiteral("門號地址重复,請重設"));
     EXPECT_EQ(count(QStringLiteral("doors")), 1);
     EXPECT_EQ(scalar(QStringLiteral("select 延遲 from doors")).toInt(), 12);
+}
+
+// Typing a door number empties the address; only a pick from the list loads
+// the stored one, so a door can be moved to an address typed after it.
+TEST_F(OlderLockSettings, ATypedDoorNumberLoadsNothing) {
+    oldLayout();
+    exec(QStringLiteral("insert into doors (門號,地址,延遲,lockno) values ('A1',5,12,2)"));
+    exec(QStringLiteral("insert into doors (門號,地址,延遲,lockno) values ('B2',6,12,1)"));
+    Frmdoor w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    testsupport::pickFromList(w.Cdoor, QStringLiteral("A1"));
+    EXPECT_EQ(w.Taddress->text(), QStringLiteral("5"));
+    testsupport::typeOver(w.Cdoor, QStringLiteral("B2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(w.Taddress->text().isEmpty());
+    testsupport::typeOver(w.Taddress, QStringLiteral("8"));
+    dialogs.answer(ui::vbYes);
+    testsupport::click(w.Command4);
+    EXPECT_EQ(dialogs.texts().front(), QStringLiteral("确信要修改B2號門嗎?"));
+    EXPECT_EQ(scalar(QStringLiteral("select 地址 from doors where 門號='B2'")).toInt(), 8);
+    EXPECT_EQ(scalar(QStringLiteral("select 地址 from doors where 門號='A1'")).toInt(), 5);
 }
 
 TEST_F(OlderLockSettings, InitialiseSendsNoSecondFrameAfterASilentFirst) {

@@ -5,7 +5,9 @@
 #include "frmspe.h"
 #include "frmsys.h"
 #include "frmsysinf.h"
+#include "fit.h"
 #include "menuwindows.h"
+#include "operator.h"
 #include "simline.h"
 #include "superuserconfirm.h"
 
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <sqlite3.h>
@@ -145,6 +148,27 @@ TEST_F(SerialSettings, LineTestAgainstTheController) {
     EXPECT_EQ(dialogs.last(), QStringLiteral("測試失敗"));
 }
 
+// The next click lands where the operator aims: the test panel and the
+// test's result change neither the window's size nor its buttons' places.
+TEST_F(SerialSettings, OpensCentredOnTheScreenAndKeepsItsButtonsInPlace) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_LE((window->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+    const auto places = [this] {
+        return testsupport::placesOf(window.get(), {window->Cmdok, window->Cmdtest, window->cmdexit, window->Tport});
+    };
+    const QList<QRect> before = places();
+    testsupport::click(window->Cmdtest);
+    EXPECT_TRUE(window->Frame1->isVisible());
+    EXPECT_EQ(places(), before);
+    testsupport::typeOver(window->tdz, QStringLiteral("5"));
+    testsupport::click(window->Command1);
+    EXPECT_EQ(dialogs.last(), QStringLiteral("測試成功"));
+    EXPECT_FALSE(window->Frame1->isVisible());
+    EXPECT_EQ(places(), before);
+}
+
 TEST_F(SerialSettings, LineTestAddressChecks) {
     test(QString());
     EXPECT_EQ(dialogs.last(), QStringLiteral("請輸入考勤机地址\""));
@@ -225,16 +249,23 @@ TEST_F(SuperUser, WrongPasswordMissingRightAndCraftedTextFail) {
     EXPECT_EQ(openings(), 0);
 }
 
-TEST_F(SuperUser, EnterMovesTheFocusOn) {
+TEST_F(SuperUser, EnterMovesTheFocusOnAndPressesConfirmAtTheButton) {
+    openDb().Execute(QStringLiteral("insert into doors (地址,dtype1) values (5,'玻')"));
     Frmspecial w;
     w.show();
     QApplication::setActiveWindow(&w);
     w.Tuser->setFocus();
+    QTest::keyClicks(w.Tuser, QStringLiteral("brivel"));
     QTest::keyClick(w.Tuser, Qt::Key_Return);
     EXPECT_TRUE(w.Tpasswd->hasFocus());
+    QTest::keyClicks(w.Tpasswd, QStringLiteral("brivel"));
     QTest::keyClick(w.Tpasswd, Qt::Key_Return);
     EXPECT_TRUE(w.Cmdok->hasFocus());
+    EXPECT_EQ(openings(), 0);
+    QTest::keyClick(w.Cmdok, Qt::Key_Return);
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(openings(), 1);
 }
 
 // ---- About box ----

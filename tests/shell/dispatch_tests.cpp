@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMenuBar>
+#include <QTest>
 #include <QTimer>
 
 using shelltest::MainWindowTest;
@@ -70,6 +72,29 @@ TEST_F(Dispatch, EachEntryOpensItsWindowModalOrModeless)
         EXPECT_FALSE(w->isModal());
     }
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Windows open over the middle of the main window's working area, below its
+// menu bar, modal or modeless.
+TEST_F(Dispatch, WindowsOpenCentredOnTheMainWindow)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m));
+    const QWidget* area = m->centralWidget();
+    const QPoint middle = area->mapToGlobal(area->rect().center());
+    const int menuBottom = m->menuBar()->mapToGlobal(QPoint(0, m->menuBar()->height())).y();
+    const auto expectCentred = [&](QWidget* w) {
+        EXPECT_LE((w->frameGeometry().center() - middle).manhattanLength(), 2) << w->objectName().toStdString();
+        EXPECT_GE(w->frameGeometry().top(), menuBottom) << w->objectName().toStdString();
+    };
+    shelltest::onShown = [&](QWidget* w) {
+        expectCentred(w);
+        return false;
+    };
+    m->ActiveBar1_ToolClick(8);
+    m->ActiveBar1_ToolClick(15);
+    ASSERT_TRUE(opened[15].last);
+    expectCentred(opened[15].last);
+    EXPECT_EQ(opened[8].made, 1);
 }
 
 TEST_F(Dispatch, AModelessWindowChosenAgainIsBroughtForwardNotCopied)

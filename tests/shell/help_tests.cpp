@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -48,6 +49,32 @@ TEST_F(Help, EntryAndF1ShowOneHelpWindow)
     QTest::keyClick(m, Qt::Key_F1);
     EXPECT_TRUE(shown());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// On a kiosk without a title bar the help window still has its way out,
+// and it opens over the main window's working area, not over its menu.
+TEST_F(Help, ClosedByEscOrItsButtonAndOpenedBelowTheMenu)
+{
+    shipHelp();
+    QTest::keyClick(m, Qt::Key_F1);
+    HelpWindow* help = shown();
+    ASSERT_TRUE(help);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    const int menuBottom = m->menuBar()->mapToGlobal(QPoint(0, m->menuBar()->height())).y();
+    EXPECT_GE(help->frameGeometry().top(), menuBottom);
+    EXPECT_TRUE(m->frameGeometry().contains(help->frameGeometry()));
+    QApplication::setActiveWindow(help);
+    help->Text1->setFocus();
+    QTest::keyClick(help->Text1, Qt::Key_Escape);
+    EXPECT_FALSE(shown());
+
+    QApplication::processEvents();
+    QTest::keyClick(m, Qt::Key_F1);
+    help = shown();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->cmdclose->text(), "關閉(&C)");
+    QTest::mouseClick(help->cmdclose, Qt::LeftButton);
+    EXPECT_FALSE(shown());
 }
 
 TEST_F(Help, AMissingHelpFileIsNamed)

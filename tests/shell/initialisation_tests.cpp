@@ -1,12 +1,16 @@
 // Database initialisation: a database in use goes back to a new installation's state.
 #include "app.h"
 #include "dbfile.h"
+#include "fit.h"
 #include "form3.h"
 #include "recordset.h"
+#include "operator.h"
 #include "testsupport.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -90,7 +94,7 @@ TEST_F(Initialisation, LeavesTheStateOfANewInstallationWithTheCompanyNameTyped)
     initialise(company);
     ASSERT_EQ(dialogs.messages.size(), 1u);  // the question, and nothing after it
     EXPECT_EQ(dialogs.messages[0].prompt, "此操作將初始化所有系統數据庫,\r\n\r\n繼續嗎？");
-    EXPECT_EQ(dialogs.messages[0].style, 52);
+    EXPECT_EQ(dialogs.messages[0].style, 4 + 48 + 256);  // Enter answers No
 
     const QString freshPath = file("fresh.mdb");
     ASSERT_TRUE(dbfile::createDatabaseFile(freshPath));
@@ -142,6 +146,32 @@ TEST_F(Initialisation, AnsweringNoOrRunningTwiceChangesNothingFurther)
     EXPECT_NE(once, before);
     initialise("New Co");
     EXPECT_EQ(everything(), once);
+}
+
+// The question left at its default, as Enter answers it, wipes nothing; the
+// progress bar, shown and hidden, moves none of the window's controls.
+TEST_F(Initialisation, ByTheButtonTheDefaultAnswerKeepsEverythingAndNothingMoves)
+{
+    const QStringList before = everything();
+    Form3 w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const auto places = [&w] { return testsupport::placesOf(&w, {w.Command1, w.Command2, w.Text1}); };
+    const QList<QRect> at = places();
+    testsupport::typeOver(w.Text1, "New Co");
+    testsupport::click(w.Command1);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(everything(), before);
+
+    QList<QList<QRect>> whileRunning;
+    QObject::connect(w.Pro, &QProgressBar::valueChanged, [&] { whileRunning << places(); });
+    dialogs.answer(ui::vbYes);
+    testsupport::click(w.Command1);
+    EXPECT_NE(everything(), before);
+    ASSERT_FALSE(whileRunning.isEmpty());
+    for (const QList<QRect>& running : whileRunning)
+        EXPECT_EQ(running, at);
+    EXPECT_EQ(places(), at);
 }
 
 TEST_F(Initialisation, AFailureHalfWayLeavesTheDatabaseAsItWas)

@@ -71,10 +71,7 @@ Simulator::Simulator(const QString& folder, int port) {
     if (pipe2(stopPipe, O_CLOEXEC) != 0)
         throw std::runtime_error("no pipe");
     linkPath = QDir(folder).filePath(QStringLiteral("com%1").arg(port));
-    if (QFileInfo(linkPath).isSymLink())
-        QFile::remove(linkPath);
-    if (!QFile::link(slavePath, linkPath))
-        throw std::runtime_error("cannot link " + linkPath.toStdString());
+    claimLink(port);
     worker = std::thread([this] { serve(); });
 }
 
@@ -82,7 +79,39 @@ Simulator::~Simulator() {
     const char stop = 1;
     (void)!::write(stopPipe[1], &stop, 1);
     worker.join();
-    QFile::remove(linkPath);
+    // Only the link made here goes; one put in its place meanwhile stays.
+    if (QFileInfo(linkPath).symLinkTarget() == slavePath)
+        QFile::remove(linkPath);
+    closeDescriptors();
+}
+
+// A port link of the program folder may lead to real hardware (a USB
+// adapter linked as com1): it is never replaced. Only a link a stopped
+// simulator left behind, to a pseudo-terminal that is gone, is.
+void Simulator::claimLink(int port) {
+    const QFileInfo existing(linkPath);
+    const bool leftBehind = existing.isSymLink() && !existing.exists() &&
+                            existing.symLinkTarget().startsWith(QStringLiteral("/dev/pts/"));
+    if (leftBehind) {
+        QFile::remove(linkPath);
+    } else if (existing.isSymLink() || existing.exists()) {
+        const QString leadsTo = existing.isSymLink() ? QStringLiteral(", which leads to ") + existing.symLinkTarget()
+                                                     : QString();
+        closeDescriptors();
+        throw std::runtime_error(QStringLiteral("%1 already exists%2, and it is not a link this simulator made; it is "
+                                                "left as it is. Choose another port with --port N (for example --port "
+                                                "%3) and set 串口號 to N under 串口設置, or remove %1 yourself.")
+                                     .arg(linkPath, leadsTo)
+                                     .arg(port + 1)
+                                     .toStdString());
+    }
+    if (!QFile::link(slavePath, linkPath)) {
+        closeDescriptors();
+        throw std::runtime_error("cannot link " + linkPath.toStdString());
+    }
+}
+
+void Simulator::closeDescriptors() {
     ::close(stopPipe[0]);
     ::close(stopPipe[1]);
     ::close(slave);

@@ -68,6 +68,8 @@ struct Script {
 class Simulator {
 public:
     // Opens a pseudo-terminal and links it as "com<port>" in the folder.
+    // Throws when "com<port>" is there already and is not a link a stopped
+    // simulator left behind: such a link may lead to real hardware.
     Simulator(const QString& folder, int port);
     ~Simulator();
     Simulator(const Simulator&) = delete;
@@ -97,6 +99,8 @@ public:
     bool waitForFrames(std::size_t n, int timeoutMs);
 
 private:
+    void claimLink(int port);
+    void closeDescriptors();
     void serve();
     void handle(const QByteArray& frame);
     QByteArray answer(const QByteArray& frame, Script& script, bool& silent);

@@ -168,7 +168,7 @@ void Frmbm::cmddel_Click()
             if (!held.isEmpty())
                 question += QStringLiteral("\n\n") + held.described()
                             + QStringLiteral("刪除人員不會從控制器中刪除這些卡。");
-            if (ui::MsgBox(question, 4, QStringLiteral("提示")) == ui::vbYes) {
+            if (ui::MsgBox(question, 4 + 256, QStringLiteral("提示")) == ui::vbYes) {
                 if (deleteWithPeople(name) && !held.isEmpty())
                     ui::MsgBox(QStringLiteral("該部門的人員已刪除。") + held.stillAdmitted(), 48);
             } else {

@@ -7,6 +7,7 @@
 #include "issuedcards.h"
 #include "keys.h"
 #include "msgbox.h"
+#include "pick.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "pointer.h"
@@ -106,14 +107,8 @@ void FrmDec::buildControls()
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
     }
-    // The box also reports a typed card that matches a listed one when it
-    // loses the focus; only a choice from the list preselects addresses.
-    kh->view()->installEventFilter(this);
-    connect(kh->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) { typedCard = text; });
-    connect(kh, &QComboBox::activated, this, [this] {
-        if (kh->currentText() != typedCard)
-            kh_Click();
-    });
+    // Only a choice from the list preselects addresses, never a typed card.
+    ui::onPick(kh, this, [this] { kh_Click(); });
     connect(kh, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (text.trimmed().size() >= 6)
             Command1->setFocus();
@@ -157,8 +152,6 @@ void FrmDec::Form_Load()
 bool FrmDec::eventFilter(QObject* watched, QEvent* event)
 {
     const auto is = [watched](QComboBox* box) { return watched == box || watched == box->lineEdit(); };
-    if (watched == kh->view() && event->type() == QEvent::Show)
-        typedCard.clear();
     if (event->type() == QEvent::FocusIn) {
         if (is(kh))
             Option1->setChecked(true);

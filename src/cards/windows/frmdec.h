@@ -64,5 +64,4 @@ private:
     serial::SerialPort* Comm;
     jet::Recordset fakaRs;  // table faka on its primarykey, opened anew by each removal
     bool running = false;
-    QString typedCard;  // the text last typed into kh, cleared when its list opens
 };

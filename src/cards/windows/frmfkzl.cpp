@@ -6,6 +6,7 @@
 #include "frames.h"
 #include "issuedcards.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "keys.h"
@@ -31,12 +32,14 @@ FrmFKZL::FrmFKZL(QWidget* parent) : QDialog(parent)
     Label2 = new QLabel(QStringLiteral("請選擇地址:"), this);
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setMinimumContentsLength(4);  // an address, and room to spare
     Label3 = new QLabel(QStringLiteral("已發卡數："), this);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     PrgBar = new QProgressBar(this);
     PrgBar->setObjectName(QStringLiteral("PrgBar"));
+    ui::keepRoomWhenHidden(PrgBar);
     PrgBar->setVisible(false);
     Command1 = new QPushButton(QStringLiteral("開始"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -67,7 +70,7 @@ void FrmFKZL::Form_Load()
         // Refused settings: the port won't open, which the rebuild reports.
     }
     try {
-        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors"));
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址 from doors order by 地址"));
         for (; !rs.Eof(); rs.MoveNext()) {
             Combo1->addItem(rs.Field(0).toString());
             addresses << rs.Field(0).toInt();

@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "boundgrid.h"
+#include "datepicker.h"
 #include "dbfailure.h"
 #include "named.h"
 #include "pagedvalues.h"
@@ -45,11 +46,14 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
-// Controls stand at fixed places, as the window was drawn; the layout
-// rescaling moves them in proportion when the window is resized.
+// Controls stand at fixed places, as the window was drawn to fit an
+// 800 x 600 screen with its title bar; the layout rescaling moves them in
+// proportion when the window is made larger. Smaller, the labels would be
+// cut off.
 void Frmxg::buildControls()
 {
-    resize(900, 640);
+    resize(784, 552);
+    setMinimumSize(size());
     int labels = 0;
     const auto label = [&labels](QWidget* parent, const char* text, int x, int y, int w = 80) {
         auto* l = new QLabel(QString::fromUtf8(text), parent);
@@ -60,7 +64,7 @@ void Frmxg::buildControls()
 
     Toolbar1 = named(new QToolBar(this), "Toolbar1");
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    Toolbar1->setGeometry(8, 8, 420, 40);
+    Toolbar1->setGeometry(8, 8, 380, 40);
     const QString captions[] = {QStringLiteral("添加"), QStringLiteral("修改"), QStringLiteral("刪除"),
                                 QStringLiteral("查詢"), QStringLiteral("打印"), QStringLiteral("退出")};
     for (int i = 0; i < 6; ++i) {
@@ -70,32 +74,30 @@ void Frmxg::buildControls()
     }
 
     Frame3 = named(new QGroupBox(QStringLiteral("查詢打印"), this), "Frame3");
-    Frame3->setGeometry(440, 2, 452, 52);
+    Frame3->setGeometry(396, 2, 380, 52);
     Option1 = named(new QRadioButton(QStringLiteral("全部"), Frame3), "Option1");
-    Option1->setGeometry(10, 22, 60, 24);
+    Option1->setGeometry(8, 22, 58, 24);
     Option2 = named(new QRadioButton(QStringLiteral("卡號範圍"), Frame3), "Option2");
-    Option2->setGeometry(72, 22, 90, 24);
+    Option2->setGeometry(68, 22, 92, 24);
     Ckh1 = ui::pickBox(Frame3, "Ckh1");
-    Ckh1->setGeometry(166, 22, 120, 24);
-    label(Frame3, "－", 292, 22, 16);
+    Ckh1->setGeometry(164, 22, 90, 24);
+    label(Frame3, "－", 256, 22, 16);
     Ckh2 = ui::pickBox(Frame3, "Ckh2");
-    Ckh2->setGeometry(312, 22, 120, 24);
+    Ckh2->setGeometry(274, 22, 90, 24);
     for (QComboBox* c : {Ckh1, Ckh2}) {
         c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
     }
 
     Frame1 = named(new QGroupBox(QStringLiteral("業主信息"), this), "Frame1");
-    Frame1->setGeometry(8, 58, 884, 206);
+    Frame1->setGeometry(8, 56, 768, 188);
     Tkh = named(new QLineEdit(Frame1), "Tkh");
     Tkh->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,6}")), Tkh));
     Tkh->installEventFilter(this);
     Tfh = named(new QLineEdit(Frame1), "Tfh");
     Txm = named(new QLineEdit(Frame1), "Txm");
     Csex = sexBox(Frame1, "Csex", QStringLiteral("男"));
-    DTPicker2 = named(new QDateEdit(Frame1), "DTPicker2");
-    DTPicker2->setCalendarPopup(true);
-    DTPicker2->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    DTPicker2 = named(new ui::DatePicker(Frame1), "DTPicker2");
     // The earliest date stands for a birthday that isn't known: it shows
     // empty and is stored as no date.
     DTPicker2->setMinimumDate(QDate(1900, 1, 1));
@@ -117,18 +119,18 @@ void Frmxg::buildControls()
         {"戶口所在地：", Thukou},  {"工作單位：", Tcompany},
     };
     for (int i = 0; i < int(std::size(ownerRows)); ++i) {
-        const int x = 10 + (i % 3) * 250, y = 22 + (i / 3) * 34;
-        label(Frame1, ownerRows[i].first, x, y, 84);
-        ownerRows[i].second->setGeometry(x + 86, y, 150, 24);
+        const int x = 10 + (i % 3) * 218, y = 24 + (i / 3) * 32;
+        label(Frame1, ownerRows[i].first, x, y, 96);
+        ownerRows[i].second->setGeometry(x + 98, y, 116, 24);
     }
     Picture1 = named(new photo::PhotoBox(Frame1), "Picture1");
-    Picture1->setGeometry(770, 20, 100, 130);
+    Picture1->setGeometry(666, 20, 96, 124);
     Picture1->setFrameShape(QFrame::Box);
     Command5 = named(new QPushButton(QStringLiteral("取照片"), Frame1), "Command5");
-    Command5->setGeometry(770, 160, 100, 28);
+    Command5->setGeometry(666, 150, 96, 28);
 
     Frame2 = named(new QGroupBox(QStringLiteral("家庭主要成員"), this), "Frame2");
-    Frame2->setGeometry(8, 268, 884, 118);
+    Frame2->setGeometry(8, 248, 768, 112);
     Tspouse = named(new QLineEdit(Frame2), "Tspouse");
     Cssex = sexBox(Frame2, "Cssex", QStringLiteral("女"));
     Tshukou = named(new QLineEdit(Frame2), "Tshukou");
@@ -137,24 +139,24 @@ void Frmxg::buildControls()
     Tchild2 = named(new QLineEdit(Frame2), "Tchild2");
     Tchild3 = named(new QLineEdit(Frame2), "Tchild3");
     Tother = named(new QLineEdit(Frame2), "Tother");
-    label(Frame2, "配偶：", 10, 22, 50);
-    label(Frame2, "姓名", 62, 22, 36);
-    Tspouse->setGeometry(100, 22, 130, 24);
-    label(Frame2, "性別", 240, 22, 36);
-    Cssex->setGeometry(278, 22, 60, 24);
-    label(Frame2, "戶口所在地", 350, 22, 80);
-    Tshukou->setGeometry(432, 22, 160, 24);
-    label(Frame2, "工作單位", 604, 22, 64);
-    Tscompany->setGeometry(670, 22, 200, 24);
-    label(Frame2, "小孩：", 10, 54, 50);
-    int x = 62;
+    label(Frame2, "配偶：", 10, 24, 48);
+    label(Frame2, "姓名", 60, 24, 32);
+    Tspouse->setGeometry(94, 24, 110, 24);
+    label(Frame2, "性別", 210, 24, 32);
+    Cssex->setGeometry(244, 24, 56, 24);
+    label(Frame2, "戶口所在地", 306, 24, 80);
+    Tshukou->setGeometry(388, 24, 130, 24);
+    label(Frame2, "工作單位", 524, 24, 64);
+    Tscompany->setGeometry(590, 24, 168, 24);
+    label(Frame2, "小孩：", 10, 56, 48);
+    int x = 60;
     for (QLineEdit* child : {Tchild1, Tchild2, Tchild3}) {
-        label(Frame2, "姓名", x, 54, 36);
-        child->setGeometry(x + 38, 54, 150, 24);
-        x += 200;
+        label(Frame2, "姓名", x, 56, 32);
+        child->setGeometry(x + 34, 56, 150, 24);
+        x += 196;
     }
-    label(Frame2, "其他成員", 10, 86, 88);
-    Tother->setGeometry(100, 86, 770, 24);
+    label(Frame2, "其他成員", 10, 88, 64);
+    Tother->setGeometry(76, 88, 682, 24);
 
     boxes = {{"姓名", Txm},           {"職務", Tzw},         {"部門", Cbm},           {"身份證號", Tid},
              {"rmno", Tfh},           {"sex", Csex},         {"birthday", DTPicker2}, {"marriage", Tma},
@@ -164,7 +166,7 @@ void Frmxg::buildControls()
              {"others", Tother}};
 
     DBGrid1 = named(new grid::BoundGrid(this), "DBGrid1");
-    DBGrid1->setGeometry(8, 392, 884, 240);
+    DBGrid1->setGeometry(8, 364, 768, 180);
     QList<grid::Column> columns;
     const std::pair<const char*, const char*> shown[] = {
         {"卡號", "卡號"},         {"業主姓名", "姓名"},     {"房號", "rmno"},       {"性別", "sex"},
