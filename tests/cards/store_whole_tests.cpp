@@ -7,12 +7,8 @@
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <csignal>
 #include <sqlite3.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using testsupport::ProgramFolderTest;
 
@@ -76,29 +72,21 @@ TEST_F(StoreWhole, KilledWhileWritingNeverLeavesACardWithoutItsWindows)
 {
     app::db.Close();
     for (int round = 0; round < 12; ++round) {
-        int going[2];
-        ASSERT_EQ(pipe(going), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
+        testsupport::ChildProcess writer([&](const testsupport::ChildProcess::Ready& ready) {
             jet::Database d = jet::OpenDatabase(file("kestrom.mdb"));
             d.Execute("insert into people (卡號,姓名) values ('000000','陳大文')");
             // Each card issued, then the one before it returned.
             for (int n = 1;; ++n) {
-                cardstore::insertIssued(d, windowed(round, QStringLiteral("%1").arg(n, 6, 10, QChar('0'))));
-                d.Execute(QStringLiteral("update people set 卡號='%1'").arg(n - 1, 6, 10, QChar('0')));
-                cardstore::archiveAndRemove(d, round, QStringLiteral("%1").arg(n - 1, 6, 10, QChar('0')));
+                const auto number = [](int k) { return QStringLiteral("%1").arg(k, 6, 10, QChar('0')); };
+                cardstore::insertIssued(d, windowed(round, number(n)));
+                d.Execute(QStringLiteral("update people set 卡號='%1'").arg(number(n - 1)));
+                cardstore::archiveAndRemove(d, round, number(n - 1));
                 if (n == 2)
-                    (void)!::write(going[1], "g", 1);
+                    ready();
             }
-        }
-        char c = 0;
-        ASSERT_EQ(::read(going[0], &c, 1), 1);
+        });
         std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(40)));
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-        ::close(going[0]);
-        ::close(going[1]);
+        writer.kill();
     }
     EXPECT_GE(count("dfaka"), 12);  // the kills came while the writers were under way
     EXPECT_EQ(count("faka", "開始日期 is null or 開始星期 is null or 開始時間 is null"), 0);

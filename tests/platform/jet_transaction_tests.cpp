@@ -5,11 +5,9 @@
 #include "testsupport.h"
 
 #include <QFile>
-#include <csignal>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,25 +123,16 @@ TEST_F(CompactionAlone, RefusedWhileAnotherConnectionHasTheFileOpen)
 
 TEST_F(CompactionAlone, RefusedWhileAnotherProcessHasTheFileOpen)
 {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
-        // Another copy of the program, idle on its open handle.
+    // Another copy of the program, idle on its open handle.
+    testsupport::ChildProcess other([&](const testsupport::ChildProcess::Ready& ready) {
         jet::Database d = jet::OpenDatabase(file("kestrom.mdb"));
-        (void)!::write(ready[1], "r", 1);
-        pause();
-        _exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        ready();
+        for (;;)
+            pause();
+    });
     EXPECT_THROW(compactAlone(), jet::DbError);
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    other.kill();
     compactAlone();
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 TEST_F(CompactionAlone, NoConnectionOpensTheFileWhileTheCopyTakesItsPlace)

@@ -13,11 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <csignal>
 #include <sqlite3.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using testsupport::ProgramFolderTest;
 
@@ -190,28 +186,17 @@ TEST_F(Login, APastedNameWithANulCharacterIsAFailedLogIn)
 
 TEST_F(Login, AFileLockedByAnotherProgramIsToldAndTheLogInWaitsForAnotherTry)
 {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
+    testsupport::ChildProcess holder([&](const testsupport::ChildProcess::Ready& ready) {
         sqlite3* raw = nullptr;
         sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &raw);
         sqlite3_exec(raw, "begin exclusive", nullptr, nullptr, nullptr);
-        (void)!::write(ready[1], "r", 1);
-        pause();
-        _exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        ready();
+    });
     window->show();
     QTest::keyClicks(window->Tuser, "brivel");
     QTest::keyClicks(window->tpasswd, "brivel");
     QTest::mouseClick(window->Cmdok, Qt::LeftButton);  // waits out the engine's busy time
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    holder.kill();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.last().contains("數據庫文件正被另一程序使用，請稍後再試。")) << dialogs.last().toStdString();
     EXPECT_EQ(app::loginok, 0);
