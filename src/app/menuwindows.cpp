@@ -10,6 +10,8 @@
 #include "frmcdt.h"
 #include "frmdec.h"
 #include "frmdoors.h"
+#include "frmetd.h"
+#include "frmfk.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
 #include "frmkqzl.h"
@@ -69,6 +71,7 @@ void installMenuWindows()
         {12, Shown::Modal, make<frmabout>},
         {15, Shown::Modeless, make<Frmbm>},
         {16, Shown::Modal, make<Form3>},
+        {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
@@ -76,6 +79,7 @@ void installMenuWindows()
         {26, Shown::Modal, make<FrmCDT>},
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
+        {32, Shown::Modal, make<FrmEtD>},
         {35, Shown::Modal, makeLoaded<Form1>},
         {36, Shown::Modal, make<sjkwf2>},
         {37, Shown::Modal, makeLoaded<Frmkqzl>},

@@ -73,6 +73,8 @@ create table people (
   照片 text collate nocase
 );
 create index people_primarykey on people (卡號);
+-- Beyond the original indexes: the card windows find a department's holders by this.
+create index people_department on people (部門);
 
 create table dpeople (
   卡號 text collate nocase,
@@ -140,6 +142,8 @@ create table faka (
 );
 create unique index faka_primarykey on faka (地址, 卡號);
 create index faka_kh on faka (卡號);
+-- Beyond the original indexes: card issue's duplicate check and the monitors look cards up by this.
+create index faka_physical on faka (物理卡號);
 
 -- A faka row with the holder's personal data; a card without a people row still shows.
 create view fakapl as

@@ -5,9 +5,7 @@
 #include "recordset.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QRandomGenerator>
-#include <sqlite3.h>
 #include <thread>
 
 using testsupport::ProgramFolderTest;
@@ -20,14 +18,6 @@ protected:
     {
         ProgramFolderTest::SetUp();
         openSharedDb();
-    }
-    // A statement straight on the file: a trigger that refuses a later step.
-    void raw(const char* statement)
-    {
-        sqlite3* h = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &h), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(h, statement, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
-        sqlite3_close(h);
     }
     static cardstore::IssuedCard windowed(int address, const QString& number)
     {
@@ -44,7 +34,7 @@ protected:
 
 TEST_F(StoreWhole, ACardWhoseWindowsCantBeWrittenLeavesNoRow)
 {
-    raw("create trigger refuse before update of 開始時間 on faka "
+    rawSql("create trigger refuse before update of 開始時間 on faka "
         "begin select raise(abort, 'database or disk is full'); end");
     EXPECT_THROW(cardstore::insertIssued(app::db, windowed(3, "000001")), jet::DbError);
     EXPECT_EQ(count("faka"), 0);
@@ -62,7 +52,7 @@ TEST_F(StoreWhole, ARemovalThatCantDeleteKeepsNoHistoryRow)
 {
     app::db.Execute("insert into people (卡號,姓名) values ('000004','陳大文')");
     cardstore::insertIssued(app::db, testCard(6, "000004"));
-    raw("create trigger refuse before delete on faka begin select raise(abort, 'disk I/O error'); end");
+    rawSql("create trigger refuse before delete on faka begin select raise(abort, 'disk I/O error'); end");
     EXPECT_THROW(cardstore::archiveAndRemove(app::db, 6, "000004"), jet::DbError);
     EXPECT_EQ(count("faka"), 1);
     EXPECT_EQ(count("dfaka"), 0);  // never returned and still issued at once

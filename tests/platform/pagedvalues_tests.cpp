@@ -92,4 +92,22 @@ TEST_F(Paged, AListThatCantBeReadIsToldOnce)
     EXPECT_TRUE(dialogs.messages[0].prompt.startsWith("數據庫操作失敗"));
 }
 
+TEST_F(Paged, ListingAgainKeepsTheTypedTextAndTellsNothing)
+{
+    QComboBox box;
+    box.setEditable(true);
+    box.setCompleter(nullptr);
+    box.addItem("old");
+    box.setEditText("0001");
+    int told = 0;
+    QObject::connect(&box, &QComboBox::editTextChanged, [&] { ++told; });
+    QObject::connect(&box, &QComboBox::currentIndexChanged, [&] { ++told; });
+    ui::listValues(&box, db, "people", "卡號");
+    ui::listValues(&box, db, "people", "卡號");
+    EXPECT_EQ(box.currentText(), "0001");
+    EXPECT_EQ(box.findText("old"), -1);
+    EXPECT_EQ(box.itemText(1), "000000");
+    EXPECT_EQ(told, 0);
+}
+
 }  // namespace

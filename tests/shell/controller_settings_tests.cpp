@@ -12,7 +12,6 @@
 #include "superuserconfirm.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -20,7 +19,6 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <sqlite3.h>
 
 namespace {
 
@@ -76,14 +74,8 @@ TEST_F(SerialSettings, ApplyStoresAllFourRowsAndTheRunningValues) {
 
 TEST_F(SerialSettings, ApplyStoresTheFourRowsOrNone) {
     // The last of the four rows is refused, as a full disk would refuse it.
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(file(QStringLiteral("kestrom.mdb"))).constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "create trigger refuse before update on system when new.name='輸出緩沖區' "
-                           "begin select raise(abort, 'database or disk is full'); end",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    rawSql("create trigger refuse before update on system when new.name='輸出緩沖區' "
+           "begin select raise(abort, 'database or disk is full'); end");
     fill(QStringLiteral("3"), QStringLiteral("19200,e,7,2"), QStringLiteral("4096"), QStringLiteral("1024"));
     window->Cmdok_Click();
     EXPECT_TRUE(dialogs.last().startsWith(QStringLiteral("設置未能保存："))) << dialogs.last().toStdString();

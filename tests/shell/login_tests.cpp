@@ -151,10 +151,7 @@ TEST_F(Login, AFileWithoutTheInstalledTablesOrColumnsIsRefusedAtOpen)
     delete window.data();
     jet::CloseDefaultWorkspace();
     // A column gone from user, and then a file of no bytes at all.
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "alter table user drop column r5", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
+    rawSql("alter table user drop column r5");
     login lacking;
     EXPECT_FALSE(lacking.Form_Load());
     EXPECT_FALSE(app::db.isOpen());

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <csignal>
+#include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -107,6 +108,16 @@ int ProgramFolderTest::count(const QString& table, const QString& where) const
     return scalar(QStringLiteral("select count(*) from ") + table
                   + (where.isEmpty() ? QString() : QStringLiteral(" where ") + where))
         .toInt();
+}
+
+void ProgramFolderTest::rawSql(const char* statement) const
+{
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file(QStringLiteral("kestrom.mdb"))).constData(), &handle), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(handle, statement, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(handle);
 }
 
 ChildProcess::ChildProcess(const std::function<void(const Ready& ready)>& run)

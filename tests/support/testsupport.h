@@ -10,6 +10,9 @@
 #include <sys/types.h>
 #include <vector>
 
+// Texts as text in the failure messages of every test.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace testsupport {
 
 // Answers the program's message boxes and file dialogs in place of an
@@ -52,6 +55,9 @@ protected:
     // First column of the first row of a select, or an invalid value.
     QVariant scalar(const QString& select) const;
     int count(const QString& table, const QString& where = QString()) const;
+    // A statement straight on the file, for what the database layer does
+    // not offer (a trigger that makes a later statement fail).
+    void rawSql(const char* statement) const;
 
     Dialogs dialogs;
 

@@ -162,9 +162,15 @@ std::vector<QByteArray> Simulator::received() {
     return frames;
 }
 
+std::vector<qint64> Simulator::receivedTimes() {
+    std::lock_guard guard(lock);
+    return frameTimes;
+}
+
 void Simulator::clearReceived() {
     std::lock_guard guard(lock);
     frames.clear();
+    frameTimes.clear();
 }
 
 bool Simulator::waitForFrames(std::size_t n, int timeoutMs) {
@@ -217,14 +223,18 @@ void Simulator::handle(const QByteArray& frame) {
     {
         std::lock_guard guard(lock);
         frames.push_back(frame);
+        frameTimes.push_back(nowMs());
         auto queued = scripts.find(std::uint8_t(frame[2]));
         if (queued != scripts.end() && !queued->second.empty()) {
             script = queued->second.front();
             queued->second.pop_front();
         }
-        reply = answer(frame, script, silent);
+        if (!script.lost)
+            reply = answer(frame, script, silent);
     }
     framesArrived().notify_all();
+    if (script.lost)
+        return;
     if (script.reply) {
         silent = false;
         reply = *script.reply;

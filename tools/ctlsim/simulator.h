@@ -55,7 +55,8 @@ struct Controller {
 
 // What the next reply to one command does instead of the usual.
 struct Script {
-    bool silent = false;
+    bool silent = false;         // takes the frame in, answers nothing
+    bool lost = false;           // the frame never arrives: not taken in, not answered
     int delayMs = 0;             // waits before the first byte
     int replyAddress = -1;       // first byte of the reply, instead of the address
     int cutAfter = -1;           // sends only this many bytes of the reply
@@ -92,8 +93,10 @@ public:
     void edit(int address, const std::function<void(Controller&)>& change);
     bool hasController(int address);
 
-    // Every frame received, in order.
+    // Every frame received, in order, and when each arrived (milliseconds
+    // on the monotonic clock).
     std::vector<QByteArray> received();
+    std::vector<qint64> receivedTimes();
     void clearReceived();
     // Waits (real time) until at least n frames have been received.
     bool waitForFrames(std::size_t n, int timeoutMs);
@@ -117,6 +120,7 @@ private:
     std::atomic<bool> pacing{false};
     std::map<std::uint8_t, std::deque<Script>> scripts;
     std::vector<QByteArray> frames;
+    std::vector<qint64> frameTimes;
 };
 
 }  // namespace ctlsim

@@ -165,9 +165,24 @@ void archiveAndRemove(jet::Database& db, int address, const QString& card)
     if (!source.Eof())
         archive(db, source);
     source.Close();
+    removeIssued(db, address, card);
+}
+
+void removeIssued(jet::Database& db, int address, const QString& card)
+{
     db.Execute(QStringLiteral("delete * from faka where 地址=") + sql::number(qint64(address))
                + QStringLiteral(" and 卡號=") + sql::text(card));
     whole.Commit();
+}
+
+void writeHolder(jet::Database& db, const Holder& h)
+{
+    const QString card = sql::text(h.card);
+    if (!hasRows(db, QStringLiteral("select 卡號 from people where 卡號=") + card))
+        db.Execute(QStringLiteral("insert into people (卡號) values (") + card + ')');
+    db.Execute(QStringLiteral("update people set 姓名=") + sql::text(h.name) + QStringLiteral(",部門=")
+               + sql::text(h.department) + QStringLiteral(",職務=") + sql::text(h.job) + QStringLiteral(",身份證號=")
+               + sql::text(h.idNumber) + QStringLiteral(" where 卡號=") + card);
 }
 
 }  // namespace cardstore

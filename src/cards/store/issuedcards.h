@@ -54,6 +54,18 @@ bool isIssued(jet::Database& db, const QString& card);
 // transaction): a failure or a crash half-way leaves no row.
 void insertIssued(jet::Database& db, const IssuedCard& card);
 
+// Deletes the row of a card at an address, without a history row: the card
+// is written again at once (a change), or was never given up.
+void removeIssued(jet::Database& db, int address, const QString& card);
+
+// The card holder's data as the card window shows it.
+struct Holder {
+    QString card, name, department, job, idNumber;
+};
+// Creates the holder's people row when there is none, and sets its name,
+// department, job title and identity-card number; other columns stay.
+void writeHolder(jet::Database& db, const Holder& holder);
+
 // The card the controller at the address has just given up: its fakapl row
 // goes into the returned-card history dated today (none when the card has no
 // holder), then its faka row goes; both or neither.

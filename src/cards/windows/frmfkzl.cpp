@@ -1,6 +1,7 @@
 #include "frmfkzl.h"
 
 #include "app.h"
+#include "cardentry.h"
 #include "dbfailure.h"
 #include "exchanges.h"
 #include "frames.h"
@@ -123,27 +124,6 @@ void FrmFKZL::Command1_Click()
 
 namespace {
 
-frames::CardEntry entryOf(const cardstore::IssuedCard& card)
-{
-    frames::CardEntry entry;
-    entry.address = card.address;
-    entry.physical = card.physical;
-    entry.card = card.card;
-    if (card.hasDateWindow()) {
-        entry.startDate = card.startDate;
-        entry.endDate = card.endDate;
-    }
-    entry.startWeekday = card.startWeekday;
-    entry.endWeekday = card.endWeekday;
-    if (card.hasTimeWindow()) {
-        entry.startTime = card.startTime;
-        entry.endTime = card.endTime;
-    }
-    entry.passMode1 = card.lock1Mode;
-    entry.passMode2 = card.lock2Mode;
-    return entry;
-}
-
 // Why a stored row can't go into a controller's list, or empty text when it can.
 QString unsendable(const cardstore::IssuedCard& card)
 {
@@ -158,7 +138,7 @@ QString unsendable(const cardstore::IssuedCard& card)
         reasons << QStringLiteral("鎖二沒有選定通行方式");
     if (card.startWeekday < 0 || card.startWeekday > 7 || card.endWeekday < 0 || card.endWeekday > 7)
         reasons << QStringLiteral("星期範圍不正確");
-    if (reasons.isEmpty() && !frames::AddCardFrame(entryOf(card)))
+    if (reasons.isEmpty() && !frames::AddCardFrame(cardEntry(card)))
         reasons << QStringLiteral("無法編成下載幀");
     return reasons.join(QStringLiteral("，"));
 }
@@ -256,6 +236,6 @@ bool FrmFKZL::clearCardList(int address)
 
 bool FrmFKZL::download(const cardstore::IssuedCard& card)
 {
-    frames::CardEntry entry = entryOf(card);
+    frames::CardEntry entry = cardEntry(card);
     return controller::addtodoor(*MSComm1, entry, controller::rebuildAdd);
 }

@@ -4,6 +4,8 @@
 #include "recordset.h"
 #include "sqlvalue.h"
 
+#include <QSignalBlocker>
+
 namespace ui {
 
 PagedValues::PagedValues(jet::Database& database, const QString& tableName, const QString& columnName,
@@ -70,6 +72,15 @@ QStringList PagedValues::nextPage()
     rs.Close();
     complete = page.size() < pageSize;
     return page;
+}
+
+void listValues(QComboBox* box, jet::Database& db, const QString& table, const QString& column)
+{
+    const QString text = box->currentText();
+    const QSignalBlocker quiet(box);
+    box->setModel(new PagedValues(db, table, column, box));  // deletes the box's own old list
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
 }
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 #include "database.h"
 
 #include <QAbstractListModel>
+#include <QComboBox>
 #include <QStringList>
 
 namespace ui {
@@ -35,5 +36,10 @@ private:
     bool started = false;
     bool complete = false;
 };
+
+// Gives the box the column's values as its list, in place of the list it
+// had, and leaves its text as it stands: no signal of the box tells of the
+// change.
+void listValues(QComboBox* box, jet::Database& db, const QString& table, const QString& column);
 
 }  // namespace ui

@@ -1,0 +1,221 @@
+// The extension run: every card of the chosen source to every target.
+#include "frmetd.h"
+
+#include "app.h"
+#include "cardentry.h"
+#include "dbfailure.h"
+#include "exchanges.h"
+#include "msgbox.h"
+#include "recordset.h"
+#include "serialport.h"
+#include "sqlvalue.h"
+#include "withdraw.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+// A run under way: the buttons are held and the progress shown; a close
+// asked for meanwhile takes effect at the next pair, and the window closes
+// when the run has ended.
+class FrmEtD::Run {
+public:
+    Run(FrmEtD& window, int pairs) : w(window)
+    {
+        w.running = true;
+        w.Command1->setEnabled(false);
+        w.Command2->setEnabled(false);
+        w.Progress->setRange(0, pairs);
+        w.Progress->setValue(0);
+        w.Progress->setVisible(true);
+    }
+    ~Run()
+    {
+        w.Progress->setVisible(false);
+        w.Command1->setEnabled(true);
+        w.Command2->setEnabled(true);
+        w.running = false;
+        if (w.closeAsked) {
+            w.closeAsked = false;
+            w.reject();
+        }
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    void pairDone() { w.Progress->setValue(w.Progress->value() + 1); }
+    bool stopAsked() const { return w.closeAsked; }
+
+private:
+    FrmEtD& w;
+};
+
+QList<int> FrmEtD::targets() const
+{
+    QList<int> out;
+    for (int i = 0; i < Ldr->count(); ++i)
+        if (Ldr->item(i)->isSelected())
+            out << Ldr->item(i)->text().toInt();
+    return out;
+}
+
+bool FrmEtD::targetsChosen()
+{
+    if (!targets().isEmpty())
+        return true;
+    ui::MsgBox(QStringLiteral("請選擇目的門號地址!"), 0);
+    Ldr->setFocus();
+    return false;
+}
+
+bool FrmEtD::runChecks()
+{
+    Label1->clear();
+    if (Ch[0]->isChecked() && dateOrderWrong()) {
+        ui::MsgBox(QStringLiteral("日期選擇錯誤！"), 0);
+        return false;
+    }
+    if (Ch[1]->isChecked() && weekdayOrderWrong()) {
+        ui::MsgBox(QStringLiteral("星期選擇錯誤！"), 0);
+        return false;
+    }
+    // With a weekday window the time order is left alone: a night window is meant.
+    if (Ch[2]->isChecked() && !Ch[1]->isChecked() && timeOrderWrong()) {
+        ui::MsgBox(QStringLiteral("時間選擇錯誤!"), 0);
+        return false;
+    }
+    if (midnightInTimeWindow()) {
+        ui::MsgBox(midnightRefused(), 0);
+        return false;
+    }
+    terms = enteredTerms();
+    return true;
+}
+
+void FrmEtD::Command1_Click()
+{
+    if (running || !runChecks())
+        return;
+    try {
+        if (Option1->isChecked()) {
+            byCard();
+        } else if (Option2->isChecked()) {
+            if (dz->currentText().trimmed().isEmpty()) {
+                ui::MsgBox(QStringLiteral("請選擇要擴展的地址!"), 0);
+                dz->setFocus();
+                return;
+            }
+            byRows(QStringLiteral("select * from faka where 地址=") + sql::number(dz->currentText().trimmed().toLongLong()));
+        } else if (Option5->isChecked()) {
+            if (bm->currentText().trimmed().isEmpty()) {
+                ui::MsgBox(QStringLiteral("請選擇要擴展的部門!"), 0);
+                bm->setFocus();
+                return;
+            }
+            byRows(QStringLiteral("select * from fakaPl where 部門=") + sql::text(bm->currentText().trimmed()));
+        }
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+    }
+}
+
+void FrmEtD::byCard()
+{
+    const QString card = Ckh->currentText().trimmed();
+    if (card.isEmpty()) {
+        ui::MsgBox(QStringLiteral("請選擇要擴展的卡號!"), 0);
+        Ckh->setFocus();
+        return;
+    }
+    if (!targetsChosen())
+        return;
+    jet::Recordset issued = app::db.OpenRecordset(
+        QStringLiteral("select 物理卡號 from faka where 卡號=") + sql::text(card), jet::dbOpenSnapshot);
+    if (issued.Eof()) {
+        ui::MsgBox(QStringLiteral("此卡沒有發卡！"), 0);
+        return;
+    }
+    const QString physical = issued.Field(0).toString().trimmed();
+    const QList<int> to = targets();
+    Run run(*this, int(to.size()));
+    for (int address : to) {
+        if (run.stopAsked())
+            return;
+        const QString at = QString::number(address);
+        if (cardstore::isIssuedAt(app::db, address, card)) {
+            ui::MsgBox(QStringLiteral("該卡號在") + at + QStringLiteral("已經發卡記錄！"), 0);
+        } else {
+            const Outcome outcome = extend({card, physical, address});
+            if (outcome == Outcome::Stop)
+                return;
+            if (outcome == Outcome::Extended)
+                ui::MsgBox(QStringLiteral("該卡號在地址") + at + QStringLiteral("添加成功！"), 0);
+        }
+        run.pairDone();
+    }
+}
+
+// Every card of the rows to every target, card by card; pairs already
+// there are passed over without a word.
+void FrmEtD::byRows(const QString& select)
+{
+    if (!targetsChosen())
+        return;
+    QList<std::pair<QString, QString>> cards;
+    jet::Recordset rows = app::db.OpenRecordset(select, jet::dbOpenSnapshot);
+    for (; !rows.Eof(); rows.MoveNext())
+        cards.append({rows.Field(QStringLiteral("卡號")).toString().trimmed(),
+                      rows.Field(QStringLiteral("物理卡號")).toString().trimmed()});
+    rows.Close();
+    const QList<int> to = targets();
+    {
+        Run run(*this, int(cards.size() * to.size()));
+        for (const auto& [card, physical] : cards) {
+            for (int address : to) {
+                if (run.stopAsked())
+                    return;
+                if (!cardstore::isIssuedAt(app::db, address, card)) {
+                    const Outcome outcome = extend({card, physical, address});
+                    if (outcome == Outcome::Stop)
+                        return;
+                    if (outcome == Outcome::Extended)
+                        Label1->setText(QStringLiteral("卡號") + card + QStringLiteral("在地址") + QString::number(address)
+                                        + QStringLiteral("添加成功！"));
+                }
+                run.pairDone();
+            }
+        }
+    }
+    if (!Label1->text().isEmpty())
+        ui::MsgBox(QStringLiteral("添加完畢！"), 0);
+    Label1->clear();
+}
+
+// One pair: the controller, then its row. A controller that does not answer
+// is offered again, passed over or ends the run, as the operator answers.
+FrmEtD::Outcome FrmEtD::extend(const Pair& pair)
+{
+    cardstore::IssuedCard row = terms;
+    row.address = pair.address;
+    row.card = pair.card;
+    row.physical = pair.physical;
+    for (;;) {
+        frames::CardEntry entry = cardEntry(row);
+        if (controller::addtodoor(*MSComm1, entry, controller::extensionAdd))
+            break;
+        switch (ui::MsgBox(QStringLiteral("地址") + QString::number(pair.address) + QStringLiteral("通訊出錯！!"), 2)) {
+        case ui::vbAbort: return Outcome::Stop;
+        case ui::vbIgnore: return Outcome::Skipped;
+        default: break;  // retry
+        }
+    }
+    if (ui::storeAtomically(app::db, [&] { cardstore::insertIssued(app::db, row); }))
+        return Outcome::Extended;
+    withdrawUnstored(pair.address, pair.card,
+                     [&] { return controller::delfromdoor(*MSComm1, pair.address, pair.card); });
+    return Outcome::Skipped;
+}
