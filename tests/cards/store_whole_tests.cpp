@@ -58,6 +58,14 @@ TEST_F(StoreWhole, ARemovalThatCantDeleteKeepsNoHistoryRow)
     EXPECT_EQ(count("dfaka"), 0);  // never returned and still issued at once
 }
 
+TEST_F(StoreWhole, AHolderWhoseDataCantBeWrittenGetsNoRow)
+{
+    rawSql("create trigger refuse before update of 姓名 on people "
+           "begin select raise(abort, 'database or disk is full'); end");
+    EXPECT_THROW(cardstore::writeHolder(app::db, {"000009", "陳大文", "東翼", "保安", "A123456789"}), jet::DbError);
+    EXPECT_EQ(count("people"), 0);  // never a row holding the card number alone
+}
+
 TEST_F(StoreWhole, KilledWhileWritingNeverLeavesACardWithoutItsWindows)
 {
     app::db.Close();

@@ -58,15 +58,16 @@ protected:
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
     // Whether the copy has the database open: at its log-in, past the
-    // check of the folder.
+    // check of the folder. Its connection holds the file twice, by the
+    // lock that tells others it is in use and then by the engine.
     bool hasDatabaseOpen(const QProcess* copy) const
     {
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(copy->processId()));
         const QString db = QFileInfo(file("kestrom.mdb")).canonicalFilePath();
+        int held = 0;
         for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
-            if (fd.symLinkTarget() == db)
-                return true;
-        return false;
+            held += fd.symLinkTarget() == db;
+        return held >= 2;
     }
     bool waitUntil(const std::function<bool()>& done, int ms = 20000)
     {

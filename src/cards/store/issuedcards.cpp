@@ -166,23 +166,26 @@ void archiveAndRemove(jet::Database& db, int address, const QString& card)
         archive(db, source);
     source.Close();
     removeIssued(db, address, card);
+    whole.Commit();
 }
 
 void removeIssued(jet::Database& db, int address, const QString& card)
 {
     db.Execute(QStringLiteral("delete * from faka where 地址=") + sql::number(qint64(address))
                + QStringLiteral(" and 卡號=") + sql::text(card));
-    whole.Commit();
 }
 
 void writeHolder(jet::Database& db, const Holder& h)
 {
+    // Never a new row holding the card number alone.
+    jet::Transaction whole(db);
     const QString card = sql::text(h.card);
     if (!hasRows(db, QStringLiteral("select 卡號 from people where 卡號=") + card))
         db.Execute(QStringLiteral("insert into people (卡號) values (") + card + ')');
     db.Execute(QStringLiteral("update people set 姓名=") + sql::text(h.name) + QStringLiteral(",部門=")
                + sql::text(h.department) + QStringLiteral(",職務=") + sql::text(h.job) + QStringLiteral(",身份證號=")
                + sql::text(h.idNumber) + QStringLiteral(" where 卡號=") + card);
+    whole.Commit();
 }
 
 }  // namespace cardstore

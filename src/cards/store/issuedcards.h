@@ -63,7 +63,8 @@ struct Holder {
     QString card, name, department, job, idNumber;
 };
 // Creates the holder's people row when there is none, and sets its name,
-// department, job title and identity-card number; other columns stay.
+// department, job title and identity-card number, as one whole; other
+// columns stay.
 void writeHolder(jet::Database& db, const Holder& holder);
 
 // The card the controller at the address has just given up: its fakapl row

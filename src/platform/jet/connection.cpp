@@ -331,11 +331,19 @@ Connection::Connection(const QString& path) : file(path)
 {
     if (!QFileInfo(path).isFile())
         throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
+    // Before the file is opened: a compaction that is replacing it refuses
+    // this, one that comes later sees it.
+    if (!sharedLocks().acquire(file)) {
+        const int error = errno;
+        throw DbError(error == EWOULDBLOCK
+                          ? QStringLiteral("數據庫文件 '%1' 正在被壓縮，請稍後再試。").arg(path)
+                          : QStringLiteral("Could not open '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    locked = true;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close_v2(db);
-        db = nullptr;
+        close();
         throw DbError(QStringLiteral("Could not open '%1': %2").arg(path, msg));
     }
     sqlite3_busy_timeout(db, 5000);
@@ -348,14 +356,6 @@ Connection::Connection(const QString& path) : file(path)
         close();
         throw DbError(busy ? msg : QStringLiteral("Unrecognized database format '%1': %2").arg(path, msg));
     }
-    if (!sharedLocks().acquire(file)) {
-        const int error = errno;
-        close();
-        throw DbError(error == EWOULDBLOCK
-                          ? QStringLiteral("數據庫文件 '%1' 正在被壓縮，請稍後再試。").arg(path)
-                          : QStringLiteral("Could not open '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
-    }
-    locked = true;
 }
 
 Connection::~Connection() { close(); }
