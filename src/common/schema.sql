@@ -180,8 +180,9 @@ create table data (
   flagIO text collate nocase,
   flag integer
 );
--- Beyond the original indexes: the duplicate look-up and the date purges scan
--- these, and the second gives the rows in time order without a sort.
+-- Beyond the original indexes: the collection's look-up of a record already
+-- stored and the purges by date seek on these instead of reading the whole
+-- table, and the second gives the swipes in time order without a sort.
 create index data_lookup on data (卡號, 日期, 時間, flag);
 create index data_day on data (日期, 時間);
 

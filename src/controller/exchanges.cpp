@@ -51,6 +51,8 @@ void closeAndEmpty(QPointer<SerialPort>& port) {
 }
 
 bool write(SerialPort& port, const QByteArray& frame) {
+    if (!serial::settle(port))
+        return false;
     try {
         port.setInBufferCount(0);  // a late byte of an earlier exchange is no reply to this one
         port.setOutBufferCount(0);
@@ -156,7 +158,6 @@ bool addtodoor(SerialPort& port, frames::CardEntry& entry, const AddCardOptions&
     if (!openPort(port)) {
         if (options.reportPortFailure)
             note(hooks.message, portNotOpen, 48);
-        pointer(hooks, false);
         return false;
     }
     const double pause = options.pauses ? 0.1 : 0;
@@ -180,7 +181,6 @@ std::optional<QString> ReadCard(SerialPort& p, int issuerAddress, const WindowHo
         p.setPortOpen(true);
     } catch (const serial::PortError&) {
         note(hooks.message, portNotOpen, 48);
-        pointer(hooks, false);
         return std::nullopt;
     }
     pointer(hooks, true);

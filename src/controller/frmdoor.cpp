@@ -11,6 +11,7 @@
 #include "keys.h"
 #include "numbers.h"
 #include "pointer.h"
+#include "closewatch.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -310,11 +311,12 @@ void Frmdoor::Command1_Click() {
     ui::hourglass(true);
     if (!openPort())
         return ui::hourglass(false);
+    const ui::CloseWatch watch(this);
     if (controller::DelayTime(Comm, address, lock(), double(*delay))) {
         if (run(QStringLiteral("update doors set 延遲=") + sql::number(*delay) + QStringLiteral(" where 地址=") +
                 sql::number(qint64(address)) + QStringLiteral(" and lockno=") + sql::number(qint64(lock()))))
             ui::MsgBox(QStringLiteral("修改完畢"));
-    } else {
+    } else if (!watch.closed()) {  // closed during the wait: nothing more to say
         ui::MsgBox(QStringLiteral(" 通訊出錯"));
     }
     Comm.setPortOpen(false);
@@ -332,14 +334,16 @@ void Frmdoor::Cmdtest_Click() {
     ui::hourglass(true);
     Cmdadd->setEnabled(false);
     cmddel->setEnabled(false);
+    const ui::CloseWatch watch(this);
     // A success closes the port before its message, a failure after it.
-    const auto done = [this](const QString& message, bool closeFirst) {
+    const auto done = [this, &watch](const QString& message, bool closeFirst) {
         ui::hourglass(false);
         Cmdadd->setEnabled(true);
         cmddel->setEnabled(true);
         if (closeFirst)
             Comm.setPortOpen(false);
-        ui::MsgBox(message, 48);
+        if (!watch.closed())  // closed during the wait: nothing more to say
+            ui::MsgBox(message, 48);
         Comm.setPortOpen(false);
         mesg->clear();
     };

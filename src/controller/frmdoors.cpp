@@ -11,6 +11,7 @@
 #include "numbers.h"
 #include "pick.h"
 #include "pointer.h"
+#include "closewatch.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -373,14 +374,16 @@ void Frmdoors::Cmdtest_Click() {
     ui::hourglass(true);
     for (QPushButton* b : {Cmdadd, cmddel, Command4})
         b->setEnabled(false);
+    const ui::CloseWatch watch(this);
     // A success closes the port before its message, a failure after it.
-    const auto done = [this](const QString& message, bool closeFirst) {
+    const auto done = [this, &watch](const QString& message, bool closeFirst) {
         ui::hourglass(false);
         for (QPushButton* b : {Cmdadd, cmddel, Command4})
             b->setEnabled(true);
         if (closeFirst)
             Comm.setPortOpen(false);
-        ui::MsgBox(message, 48);
+        if (!watch.closed())  // closed during the wait: nothing more to say
+            ui::MsgBox(message, 48);
         Comm.setPortOpen(false);
     };
     if (!controller::openFromSettings(Comm)) {
@@ -410,12 +413,15 @@ void Frmdoors::Command1_Click() {
         ui::hourglass(false);
         return;
     }
+    const ui::CloseWatch watch(this);
     const QString names[2] = {QStringLiteral("鎖一"), QStringLiteral("鎖二")};
     for (int lock = 0; lock < 2; ++lock) {
         if (!Clkn1[lock]->isChecked())
             continue;
         const double delay = *ui::delayNumber(second2[lock]->text().trimmed());
         if (!controller::DelayTime(Comm, address, lock + 1, delay)) {
+            if (watch.closed())
+                break;  // closed during the wait: nothing more to say or send
             ui::MsgBox(QStringLiteral(" ") + names[lock] + QStringLiteral("通訊出錯"));
             continue;
         }

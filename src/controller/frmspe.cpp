@@ -8,6 +8,7 @@
 #include "sqlvalue.h"
 #include "numbers.h"
 #include "pointer.h"
+#include "closewatch.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -65,9 +66,11 @@ void Frmspe::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void Frmspe::finish(const QString& message, bool enableOpen) {
+void Frmspe::finish(const QString& message, bool enableOpen, const ui::CloseWatch& watch) {
     ui::hourglass(false);
-    ui::MsgBox(message, 48);
+    // Closed during its wait: the attempt ends without a word.
+    if (!watch.closed())
+        ui::MsgBox(message, 48);
     Copen->setEnabled(enableOpen);
 }
 
@@ -98,15 +101,16 @@ void Frmspe::Copen_Click() {
 
     Copen->setEnabled(false);
     ui::hourglass(true);
+    const ui::CloseWatch watch(this);
     if (!controller::openFromSettings(Comm)) {
-        finish(QStringLiteral("串口通信端口沒有打開"), false);
+        finish(QStringLiteral("串口通信端口沒有打開"), false, watch);
         return;
     }
     switch (controller::OpenLock(Comm, address, lock)) {
-    case Outcome::Ok: finish(QStringLiteral("開門成功"), true); break;
-    case Outcome::WrongReply: finish(QStringLiteral("開門失敗"), true); break;
-    case Outcome::NoReply: finish(QStringLiteral("連接失敗"), true); break;
+    case Outcome::Ok: finish(QStringLiteral("開門成功"), true, watch); break;
+    case Outcome::WrongReply: finish(QStringLiteral("開門失敗"), true, watch); break;
+    case Outcome::NoReply: finish(QStringLiteral("連接失敗"), true, watch); break;
     case Outcome::PortFailed:
-    case Outcome::Refused: finish(QStringLiteral("串口通信端口沒有打開"), false); break;
+    case Outcome::Refused: finish(QStringLiteral("串口通信端口沒有打開"), false, watch); break;
     }
 }

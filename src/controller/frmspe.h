@@ -1,4 +1,5 @@
 #pragma once
+#include "closewatch.h"
 #include "serialport.h"
 
 #include <QDialog>
@@ -28,5 +29,5 @@ protected:
 
 private:
     void Form_Load();
-    void finish(const QString& message, bool enableOpen);
+    void finish(const QString& message, bool enableOpen, const ui::CloseWatch& watch);
 };

@@ -4,8 +4,10 @@
 #include "programfolder.h"
 
 #include <QFile>
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace compaction {
@@ -24,6 +26,20 @@ bool flushToDisk(const QString& path)
     return ok;
 }
 
+// The new file takes the place of the live one for every account that used
+// it: its mode, and its group where this account may give it (as member of
+// that group, or as owner of both).
+bool takeOverAccess(const QString& live, const QString& copy)
+{
+    struct stat was {};
+    if (::stat(QFile::encodeName(live).constData(), &was) != 0)
+        return false;
+    const QByteArray path = QFile::encodeName(copy);
+    if (::chown(path.constData(), uid_t(-1), was.st_gid) != 0 && errno != EPERM)
+        return false;
+    return ::chmod(path.constData(), was.st_mode & 07777) == 0;
+}
+
 void removeCopy(const QString& copy)
 {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
@@ -40,21 +56,32 @@ QString compactLiveDatabase()
     removeCopy(copy);  // left by an earlier close that failed
     if (QFile::exists(copy))
         return QStringLiteral("無法刪除舊的 %1").arg(copy);
+    QString failure;
     try {
-        jet::CompactDatabase(live, copy);
+        // Refused while another connection (another copy of the program, a
+        // tool) has the file open: the rename would leave it writing to a
+        // file that is gone. The copy replaces the live file before any
+        // connection can open it again.
+        jet::CompactDatabase(live, copy, [&] {
+            if (!takeOverAccess(live, copy)) {
+                failure = QStringLiteral("無法設置 %1 的權限").arg(copy);
+                return;
+            }
+            if (!flushToDisk(copy)) {
+                failure = QStringLiteral("無法寫入 %1").arg(copy);
+                return;
+            }
+            std::error_code error;
+            std::filesystem::rename(QFile::encodeName(copy).toStdString(), QFile::encodeName(live).toStdString(), error);
+            if (error)
+                failure = QString::fromStdString(error.message());
+        });
     } catch (const jet::DbError& e) {
-        removeCopy(copy);
-        return e.message();
+        failure = e.message();
     }
-    if (!flushToDisk(copy)) {
+    if (!failure.isEmpty()) {
         removeCopy(copy);
-        return QStringLiteral("無法寫入 %1").arg(copy);
-    }
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(copy).toStdString(), QFile::encodeName(live).toStdString(), error);
-    if (error) {
-        removeCopy(copy);
-        return QString::fromStdString(error.message());
+        return failure;
     }
     flushToDisk(platform::programFolder());  // the rename itself
     return QString();

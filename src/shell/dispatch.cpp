@@ -52,20 +52,28 @@ void showModal(QWidget* window)
     QPointer<QWidget> w(window);
     QEventLoop loop;
     HideWatch watch(loop);
+    // Deleted here, once the wait is over, never on close: a window closed
+    // while one of its handlers waits for a controller must outlive it. The
+    // same when an error ends the wait early: no window is left behind.
+    struct Done {
+        QPointer<QWidget>& w;
+        HideWatch& watch;
+        ~Done()
+        {
+            if (w) {
+                w->removeEventFilter(&watch);
+                delete w.data();
+            }
+        }
+    } done{w, watch};
     w->installEventFilter(&watch);
     QObject::connect(w, &QObject::destroyed, &loop, &QEventLoop::quit);
-    // Deleted here, once the wait is over, never on close: a window closed
-    // while one of its handlers waits for a controller must outlive it.
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowModality(Qt::ApplicationModal);
     ui::placeWhenShown(w);
     w->show();
     if (w && w->isVisible())
         loop.exec();
-    if (w) {
-        w->removeEventFilter(&watch);
-        delete w;
-    }
 }
 
 namespace {

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int RightCount = 25;
+constexpr int ColumnWidth = 10;  // of sysname and syspword
 
 const char* const rightCaptions[28] = {
     "用戶及權限設置", "數据庫初始化", "通訊端口設置", "大廈管理",     "用戶信息",     "發卡机設置",
@@ -29,6 +30,12 @@ const char* const rightCaptions[28] = {
 QString rightColumn(int i) { return QStringLiteral("r%1").arg(i); }
 
 bool isTrue(const QVariant& v) { return v.isValid() && v.toBool(); }
+
+// The row may open this window and set operators in it.
+bool isAdministrator(const jet::Recordset& row)
+{
+    return isTrue(row.Field(QStringLiteral("usersetting"))) && isTrue(row.Field(QStringLiteral("r0")));
+}
 
 }  // namespace
 
@@ -179,19 +186,28 @@ void FrmRigS::List1_Click(const QString& name)
         Text1->setText(name);
 }
 
-// Somebody must stay able to manage the operators.
-bool FrmRigS::isLastOperatorSetting(const QString& name) const
+// Somebody must stay able to manage the operators: open this window (r0)
+// and add, change and delete them in it (usersetting).
+bool FrmRigS::isLastAdministrator(const QString& name) const
 {
     jet::Recordset rs = app::db.OpenRecordset(
-        QStringLiteral("select sysname from user where usersetting=true and sysname<>") + sql::text(name),
+        QStringLiteral("select sysname from user where usersetting=true and r0=true and sysname<>") + sql::text(name),
         jet::dbOpenDynaset);
     return rs.Eof();
+}
+
+bool FrmRigS::fitsTheColumns(const QString& name, const QString& password) const
+{
+    if (name.size() <= ColumnWidth && password.size() <= ColumnWidth)
+        return true;
+    ui::MsgBox(QStringLiteral("用戶名和口令不能超過10個字符！"));
+    return false;
 }
 
 void FrmRigS::Cmdadd_Click()
 {
     const QString name = trimmedName();
-    if (name.isEmpty())
+    if (name.isEmpty() || !fitsTheColumns(name, Text2->text().trimmed()))
         return;
     try {
         jet::Recordset rs = seek(name);
@@ -223,8 +239,9 @@ void FrmRigS::Cmdmodify_Click()
             ui::MsgBox(QStringLiteral("請先添加該用戶！"));
             return;
         }
-        const bool hadSetting = isTrue(rs.Field(QStringLiteral("usersetting")));
-        if (mayChangeFlags && hadSetting && !Che1->isChecked() && isLastOperatorSetting(name)) {
+        if (!fitsTheColumns(name, Text2->text().trimmed()))
+            return;
+        if (mayChangeFlags && !Che1->isChecked() && isAdministrator(rs) && isLastAdministrator(name)) {
             ui::MsgBox(QStringLiteral("該用戶是最後一個可以設置用戶的用戶，不能取消其「設置用戶」！"));
             return;
         }
@@ -255,7 +272,7 @@ void FrmRigS::Cmddelete_Click()
             ui::MsgBox(QStringLiteral("該用戶正在使用本系統，不能刪除！"));
             return;
         }
-        if (isTrue(rs.Field(QStringLiteral("usersetting"))) && isLastOperatorSetting(stored)) {
+        if (isAdministrator(rs) && isLastAdministrator(stored)) {
             ui::MsgBox(QStringLiteral("該用戶是最後一個可以設置用戶的用戶，不能刪除！"));
             return;
         }
@@ -278,6 +295,10 @@ void FrmRigS::Cmdok_Click()
         jet::Recordset rs = seek(trimmedName());
         if (trimmedName().isEmpty() || rs.NoMatch()) {
             ui::MsgBox(QStringLiteral("請先添加或選擇用戶！"));
+            return;
+        }
+        if (!Ch[0]->isChecked() && isAdministrator(rs) && isLastAdministrator(trimmedName())) {
+            ui::MsgBox(QStringLiteral("該用戶是最後一個可以設置用戶的用戶，不能取消其「用戶及權限設置」！"));
             return;
         }
         rs.Edit();

@@ -54,7 +54,8 @@ private:
     void fillList();
     QString trimmedName() const;
     jet::Recordset seek(const QString& name) const;
-    bool isLastOperatorSetting(const QString& name) const;
+    bool isLastAdministrator(const QString& name) const;
+    bool fitsTheColumns(const QString& name, const QString& password) const;
 
     bool mayChangeFlags = false;  // the operator logged in holds usermanage
 };

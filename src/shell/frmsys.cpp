@@ -8,6 +8,7 @@
 #include "numbers.h"
 #include "placement.h"
 #include "pointer.h"
+#include "closewatch.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -120,7 +121,7 @@ void frmsys::Cmdok_Click() {
     }
     // Nothing is stored that the serial port would refuse later.
     const auto port = positiveShort(Tport->text(), 1);
-    if (!port) {
+    if (!port || *port > serial::highestPortNumber) {
         ui::MsgBox(QStringLiteral("通訊端口設置錯誤"), 48);
         Tport->setFocus();
         return;
@@ -141,6 +142,7 @@ void frmsys::Cmdok_Click() {
         return;
     }
     try {
+        jet::Transaction whole(app::db);  // the four rows or none
         jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("system"), jet::dbOpenDynaset);
         const auto store = [&rs](const QString& name, const QString& field, const QVariant& value) {
             rs.FindFirst(QStringLiteral("name='") + name + QLatin1Char('\''));
@@ -155,6 +157,7 @@ void frmsys::Cmdok_Click() {
         store(QStringLiteral("輸入緩沖區"), QStringLiteral("zhi"), qlonglong(*in));
         store(QStringLiteral("輸出緩沖區"), QStringLiteral("zhi"), qlonglong(*out));
         rs.Close();
+        whole.Commit();
     } catch (const jet::DbError& e) {
         ui::MsgBox(QStringLiteral("設置未能保存：") + e.message(), 48);
         return;
@@ -216,10 +219,13 @@ void frmsys::Command1_Click() {
         opened = controller::openPort(Comm);
     }
     ui::hourglass(true);
+    const ui::CloseWatch watch(this);
     const auto outcome = opened ? controller::SetTime(Comm, int(*address), QTime::currentTime())
                                 : controller::Outcome::PortFailed;
     ui::hourglass(false);
     panelShown(false);
+    if (watch.closed())
+        return;  // closed during the wait: nothing more to say
     switch (outcome) {
     case controller::Outcome::Ok: ui::MsgBox(QStringLiteral("測試成功"), 48); break;
     case controller::Outcome::WrongReply: ui::MsgBox(QStringLiteral("測試失敗"), 48); break;

@@ -1,6 +1,8 @@
 #include "login.h"
 
 #include "app.h"
+#include "dbfailure.h"
+#include "schemacheck.h"
 #include "menu.h"
 #include "msgbox.h"
 #include "program.h"
@@ -55,13 +57,19 @@ bool login::Form_Load()
 {
     app::dbpwd = QStringLiteral("qalvendrits");
     app::connstr = app::connectString(app::dbpwd);
+    QString failure;
     try {
         app::db = jet::OpenDatabase(QString(), false, false, app::connstr);
+        // Every window takes the installed tables and columns for granted.
+        failure = dbfile::schemaMismatch(app::databaseFile());
     } catch (const jet::DbError& e) {
-        ui::MsgBox(QStringLiteral("無法打開數據庫文件 %1\n%2\n\n程序將退出。").arg(app::databaseFile(), e.message()), 16);
-        return false;
+        failure = e.message();
     }
-    return true;
+    if (failure.isEmpty())
+        return true;
+    app::db.Close();
+    ui::MsgBox(QStringLiteral("無法打開數據庫文件 %1\n%2\n\n程序將退出。").arg(app::databaseFile(), failure), 16);
+    return false;
 }
 
 void login::showEvent(QShowEvent* event)
@@ -103,11 +111,23 @@ void login::checkuser()
 {
     const QString name = Tuser->text().trimmed();
     const QString password = tpasswd->text().trimmed();
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenDynaset);
-    // The values are quoted, so an apostrophe typed in either box is only
-    // a character of a name that doesn't exist.
-    rs.FindFirst(QStringLiteral("sysname=") + sql::text(name) + QStringLiteral("And syspword=") + sql::text(password));
-    if (rs.NoMatch()) {
+    jet::Recordset rs;
+    bool found = false;
+    // A NUL character (pasted) can't stand in a statement; no stored name holds one.
+    if (!name.contains(QChar::Null) && !password.contains(QChar::Null)) {
+        try {
+            rs = app::db.OpenRecordset(QStringLiteral("user"), jet::dbOpenDynaset);
+            // The values are quoted, so an apostrophe typed in either box is
+            // only a character of a name that doesn't exist.
+            rs.FindFirst(QStringLiteral("sysname=") + sql::text(name) + QStringLiteral("And syspword=") + sql::text(password));
+            found = !rs.NoMatch();
+        } catch (const jet::DbError& e) {
+            ui::reportDbFailure(e);  // the file locked by another program, for one
+            Tuser->setFocus();
+            return;
+        }
+    }
+    if (!found) {
         ui::MsgBox(QStringLiteral("用戶名或口令有錯,請重輸"), 48);
         rs.Close();
         Tuser->setFocus();

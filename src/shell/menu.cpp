@@ -11,6 +11,7 @@
 #include "settingsload.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -92,7 +93,7 @@ const int builtOff[] = {19, 24, 30};
 void reportSystemRows(const QStringList& missing)
 {
     if (!missing.isEmpty())
-        ui::MsgBox(QStringLiteral("系統設置中以下項目缺失或為空：%1\n這些項目將使用默認值。").arg(missing.join(QStringLiteral("、"))), 48);
+        ui::MsgBox(QStringLiteral("系統設置中以下項目缺失、為空或無效：%1\n這些項目將使用默認值。").arg(missing.join(QStringLiteral("、"))), 48);
 }
 
 void reportUnreadable(const jet::DbError& e)
@@ -394,6 +395,14 @@ void menu::closeModelessWindows()
         }
     modeless.clear();
     delete help.data();
+    // And those other windows opened (the remote opening, opened by the
+    // super-user confirmation): none of them may outlive the database.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == this || !w->isWindow() || !w->isVisible())
+            continue;
+        w->close();
+        w->hide();  // even one that refused to close
+    }
 }
 
 void menu::keyPressEvent(QKeyEvent* event)

@@ -10,8 +10,10 @@ class Database;
 namespace settingsload {
 
 // The five rows of table system. Returns the names of the rows that are
-// missing or hold nothing where a value is read; those values keep what
-// they held (the defaults at start).
+// missing, hold nothing where a value is read, or hold a value its setting
+// can't take (a port number the serial port refuses, a line settings text it
+// can't use, a buffer size outside 1..32767, an issuer address outside
+// 0..99); those values keep what they held (the defaults at start).
 QStringList loadSystemRows(jet::Database& db);
 
 enum class Schedule {

@@ -66,13 +66,19 @@ bool Frmspecial::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Frmspecial::Cmdok_Click() {
-    // Quoted values: a typed apostrophe is part of a name no operator has.
-    jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from user where sysname=") +
-                                                  sql::text(Tuser->text().trimmed()) + QStringLiteral(" and syspword=") +
-                                                  sql::text(Tpasswd->text().trimmed()) + QStringLiteral(" and r24=true"),
-                                              jet::dbOpenDynaset);
-    const bool confirmed = !rs.Eof();
-    rs.Close();
+    const QString name = Tuser->text().trimmed();
+    const QString password = Tpasswd->text().trimmed();
+    bool confirmed = false;
+    // A NUL character (pasted) can't stand in a statement; no stored name holds one.
+    if (!name.contains(QChar::Null) && !password.contains(QChar::Null)) {
+        // Quoted values: a typed apostrophe is part of a name no operator has.
+        jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from user where sysname=") + sql::text(name) +
+                                                      QStringLiteral(" and syspword=") + sql::text(password) +
+                                                      QStringLiteral(" and r24=true"),
+                                                  jet::dbOpenDynaset);
+        confirmed = !rs.Eof();
+        rs.Close();
+    }
     if (!confirmed) {
         ui::MsgBox(QStringLiteral("用戶或口令錯或不具備該操作的權限"), 48);
         return;

@@ -3,8 +3,14 @@
 
 #include <QFile>
 #include <QTimer>
+#include <atomic>
+#include <ctime>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using serial::Limit;
@@ -256,6 +262,110 @@ TEST_F(PortOnSim, PacedRepliesTakeTheLinesTime) {
     ASSERT_TRUE(serial::waitForBytes(port, 15, 3, Limit::AtLeast, serial::Stopwatch()));
     // The 15th byte follows the first by 14 byte times of 10 bits at 1200 baud.
     EXPECT_GE(real.elapsed(), 14 * 10 * 1000 / 1200 - 5);
+}
+
+}  // namespace
+
+namespace {
+
+// CPU time of the process in seconds.
+double cpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+
+TEST_F(PortOnSim, AHangUpEndsTheWaitAndClosesThePortUntilTheDeviceIsBack) {
+    port.setPortOpen(true);
+    QTimer::singleShot(realMs(0.5), [&] { sim.reset(); });  // the adapter pulled out
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer real;
+    real.start();
+    EXPECT_FALSE(serial::waitForBytes(port, 1, 20, Limit::AtLeast, serial::Stopwatch()));
+    EXPECT_LT(real.elapsed(), realMs(2));
+    EXPECT_FALSE(port.PortOpen());
+    // An idle port left open when the line hangs up: no spinning either.
+    sim = std::make_unique<ctlsim::Simulator>(folder(), 1);
+    sim->addController(5);
+    serial::SerialPort idle;
+    controller::configurePort(idle);
+    idle.setPortOpen(true);
+    sim.reset();
+    runEvents(500);
+    EXPECT_FALSE(idle.PortOpen());
+    EXPECT_LT(cpuSeconds() - cpuBefore, 0.3 * double(real.elapsed()) / 1000);
+    // Back again: the next exchange opens the new device.
+    sim = std::make_unique<ctlsim::Simulator>(folder(), 1);
+    sim->addController(5);
+    EXPECT_EQ(controller::ClearMemory(port, 5), controller::Outcome::Ok);
+}
+
+TEST_F(PortOnSim, AFloodFillsTheBufferAndNoMoreInBatchesThatKeepTheWindowResponsive) {
+    // A line of its own that pours out bytes without end.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    QFile::remove(file(QStringLiteral("com2")));
+    ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(ptsname(master)), file(QStringLiteral("com2"))));
+    std::atomic<bool> stop{false};
+    std::thread flood([&] {
+        const QByteArray noise(4096, '\x55');
+        while (!stop)
+            (void)!::write(master, noise.constData(), size_t(noise.size()));
+    });
+    serial::SerialPort p;
+    p.setCommPort(2);
+    p.setInBufferSize(2048);
+    p.setPortOpen(true);
+    qint64 slowest = 0;
+    int most = 0;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1000) {
+        QElapsedTimer one;
+        one.start();
+        most = std::max(most, p.InBufferCount());
+        QCoreApplication::processEvents();
+        slowest = std::max(slowest, one.elapsed());
+    }
+    stop = true;
+    p.setPortOpen(false);
+    ::close(master);
+    flood.join();
+    EXPECT_EQ(most, 2048);
+    EXPECT_LT(slowest, 100);
+}
+
+}  // namespace
+
+namespace {
+
+// Opens the device in a child process without administrator capabilities,
+// as another program of an ordinary account would, without locking it:
+// 0 opened, EBUSY or another errno refused, -1 the child could not drop them.
+int openAsAnotherProgram(const QString& device) {
+    const QByteArray path = QFile::encodeName(device);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(255);
+        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        _exit(fd >= 0 ? 0 : errno);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+    return code == 255 ? -1 : code;
+}
+
+TEST_F(PortOnSim, AnOpenPortIsRefusedToOtherProgramsThatDontLockIt) {
+    // The other account must be allowed the device for the refusal to mean anything.
+    ASSERT_EQ(::chmod(QFile::encodeName(sim->device()).constData(), 0666), 0);
+    const int before = openAsAnotherProgram(sim->device());
+    if (before == -1)
+        GTEST_SKIP() << "this process can't start a child without administrator capabilities";
+    ASSERT_EQ(before, 0) << std::strerror(before);
+    port.setPortOpen(true);
+    EXPECT_EQ(openAsAnotherProgram(sim->device()), EBUSY);
+    port.setPortOpen(false);
+    EXPECT_EQ(openAsAnotherProgram(sim->device()), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "operator.h"
 #include "windowline.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -265,6 +266,17 @@ TEST_F(RemoteOpening, NoReplyThenALateOneDoesNotCount) {
     sim->scriptNext(frames::cmdOpenLock2, silence());
     open(QStringLiteral("5"));
     EXPECT_EQ(dialogs.last(), QStringLiteral("連接失敗"));
+}
+
+TEST_F(RemoteOpening, ClosedDuringItsWaitItSaysNothingMore) {
+    sim->scriptNext(frames::cmdOpenLock2, silence());
+    window->show();
+    QTimer::singleShot(realMs(1.5), window.get(), [this] { window->close(); });
+    open(QStringLiteral("5"));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(window->Comm.PortOpen());
 }
 
 TEST_F(RemoteOpening, WrongReplyUnknownAddressAndEmptyBox) {

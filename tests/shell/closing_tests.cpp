@@ -1,11 +1,18 @@
 // Closing the main window: modeless windows first, then the database closed
 // and compacted through dbs.mdb.
+#include "frmspe.h"
 #include "mainwindowtest.h"
+#include "superuserconfirm.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using shelltest::MainWindowTest;
 using shelltest::opened;
@@ -109,6 +116,50 @@ TEST_F(Closing, WaitsForARunningExchangeBeforeClosing)
     EXPECT_EQ(app::exchangesRunning, 0);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(filesBeside(), QStringList{"kestrom.mdb"});
+}
+
+TEST_F(Closing, TheCompactedFileKeepsTheModeAndGroupOfTheOneItReplaces)
+{
+    const QByteArray live = QFile::encodeName(file("kestrom.mdb"));
+    const gid_t group = geteuid() == 0 ? 4321 : getegid();
+    ASSERT_EQ(::chown(live.constData(), uid_t(-1), group), 0);
+    ASSERT_EQ(::chmod(live.constData(), 0660), 0);  // the operators' group writes it too
+    const mode_t umaskWas = ::umask(022);
+    closeMainWindow();
+    ::umask(umaskWas);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    struct stat now {};
+    ASSERT_EQ(::stat(live.constData(), &now), 0);
+    EXPECT_EQ(now.st_mode & 07777, 0660u);
+    EXPECT_EQ(now.st_gid, group);
+}
+
+TEST_F(Closing, TheRemoteOpeningClosesWithTheMainWindow)
+{
+    // Opened modeless by the super-user confirmation, not by the menu.
+    app::db.Execute("insert into doors (地址,dtype1) values ('5','玻')");
+    dispatch::setTable({{6, Shown::Modal, [] { return static_cast<QWidget*>(new Frmspecial); }}});
+    QTimer::singleShot(0, [] {
+        auto* confirm = qobject_cast<Frmspecial*>(QApplication::activeModalWidget());
+        ASSERT_NE(confirm, nullptr);
+        QTest::keyClicks(confirm->Tuser, "brivel");
+        QTest::keyClicks(confirm->Tpasswd, "brivel");
+        QTest::mouseClick(confirm->Cmdok, Qt::LeftButton);
+    });
+    m->ActiveBar1_ToolClick(6);
+    QPointer<Frmspe> opening;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<Frmspe*>(w); f && f->isVisible())
+            opening = f;
+    ASSERT_FALSE(opening.isNull());
+    closeMainWindow();
+    QTest::qWait(100);
+    EXPECT_FALSE(app::db.isOpen());
+    // Its button can't be pressed against a closed database any more.
+    EXPECT_TRUE(opening.isNull() || !opening->isVisible());
+    if (opening && opening->isVisible())
+        QTest::mouseClick(opening->Copen, Qt::LeftButton);  // what ended the program
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
 }
 
 }  // namespace

@@ -72,12 +72,26 @@ TEST_F(SerialSettings, ApplyStoresAllFourRowsAndTheRunningValues) {
     EXPECT_EQ(app::outbufsize, 1024);
 }
 
+TEST_F(SerialSettings, ApplyStoresTheFourRowsOrNone) {
+    // The last of the four rows is refused, as a full disk would refuse it.
+    rawSql("create trigger refuse before update on system when new.name='輸出緩沖區' "
+           "begin select raise(abort, 'database or disk is full'); end");
+    fill(QStringLiteral("3"), QStringLiteral("19200,e,7,2"), QStringLiteral("4096"), QStringLiteral("1024"));
+    window->Cmdok_Click();
+    EXPECT_TRUE(dialogs.last().startsWith(QStringLiteral("設置未能保存："))) << dialogs.last().toStdString();
+    EXPECT_EQ(row("串口號", "zhi").toInt(), 1);
+    EXPECT_EQ(row("通訊設置", "detail").toString(), QStringLiteral("9600,n,8,1"));
+    EXPECT_EQ(row("輸入緩沖區", "zhi").toInt(), 2048);
+    EXPECT_EQ(app::comport, 1);
+}
+
 TEST_F(SerialSettings, ApplyRefusesWhatThePortWouldRefuse) {
     struct Case {
         const char *port, *settings, *in, *out, *message;
     } cases[] = {
         {"0", "9600,n,8,1", "2048", "512", "通訊端口設置錯誤"},
         {"70000", "9600,n,8,1", "2048", "512", "通訊端口設置錯誤"},
+        {"256", "9600,n,8,1", "2048", "512", "通訊端口設置錯誤"},
         {"1", "9600,x,8,1", "2048", "512", "通訊參數設置錯誤"},
         {"1", "9600", "2048", "512", "通訊參數設置錯誤"},
         {"1", "9600,n,8,1", "0", "512", "緩沖區大小應為1到32767之間的整數"},

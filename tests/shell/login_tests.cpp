@@ -7,11 +7,13 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <sqlite3.h>
 
 using testsupport::ProgramFolderTest;
 
@@ -142,6 +144,62 @@ TEST_F(Login, ADatabaseThatCantBeOpenedIsNamedInTheMessage)
     login damaged;
     EXPECT_FALSE(damaged.Form_Load());
     EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(Login, AFileWithoutTheInstalledTablesOrColumnsIsRefusedAtOpen)
+{
+    delete window.data();
+    jet::CloseDefaultWorkspace();
+    // A column gone from user, and then a file of no bytes at all.
+    rawSql("alter table user drop column r5");
+    login lacking;
+    EXPECT_FALSE(lacking.Form_Load());
+    EXPECT_FALSE(app::db.isOpen());
+    ASSERT_EQ(dialogs.texts(), std::vector<QString>({"無法打開數據庫文件 " + file("kestrom.mdb") + "\n"
+                                                     + file("kestrom.mdb") + " 不是本系統的數據庫，缺少 user.r5\n\n程序將退出。"}));
+    EXPECT_EQ(dialogs.messages[0].style, 16);
+
+    QFile::resize(file("kestrom.mdb"), 0);
+    login empty;
+    EXPECT_FALSE(empty.Form_Load());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.last().contains("不是本系統的數據庫，缺少 cjtype、data、")) << dialogs.last().toStdString();
+}
+
+TEST_F(Login, APastedNameWithANulCharacterIsAFailedLogIn)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::clipboard()->setText(QStringLiteral("bri") + QChar(0) + QStringLiteral("vel"));
+    window->Tuser->setFocus();
+    QTest::keySequence(window->Tuser, QKeySequence::Paste);
+    ASSERT_TRUE(window->Tuser->text().contains(QChar(0)));
+    QTest::keyClicks(window->tpasswd, "brivel");
+    QTest::mouseClick(window->Cmdok, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>({"用戶名或口令有錯,請重輸"}));
+    EXPECT_EQ(app::loginok, 0);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Login, AFileLockedByAnotherProgramIsToldAndTheLogInWaitsForAnotherTry)
+{
+    testsupport::ChildProcess holder([&](const testsupport::ChildProcess::Ready& ready) {
+        sqlite3* raw = nullptr;
+        sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &raw);
+        sqlite3_exec(raw, "begin exclusive", nullptr, nullptr, nullptr);
+        ready();
+    });
+    window->show();
+    QTest::keyClicks(window->Tuser, "brivel");
+    QTest::keyClicks(window->tpasswd, "brivel");
+    QTest::mouseClick(window->Cmdok, Qt::LeftButton);  // waits out the engine's busy time
+    holder.kill();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.last().contains("數據庫文件正被另一程序使用，請稍後再試。")) << dialogs.last().toStdString();
+    EXPECT_EQ(app::loginok, 0);
+    EXPECT_TRUE(window->isVisible());
+    QTest::mouseClick(window->Cmdok, Qt::LeftButton);
+    EXPECT_EQ(app::loginok, 1);
 }
 
 }  // namespace

@@ -188,10 +188,66 @@ TEST_F(MainWindowTest, MissingOrNullSettingsAreNamedAndKeepTheirDefaults)
     app::db.Execute("update system set zhi=5 where name='串口號'");
     load();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.last(), "系統設置中以下項目缺失或為空：輸入緩沖區、發卡机\n這些項目將使用默認值。");
+    EXPECT_EQ(dialogs.last(), "系統設置中以下項目缺失、為空或無效：輸入緩沖區、發卡机\n這些項目將使用默認值。");
     EXPECT_EQ(app::inbufsize, 2048);
     EXPECT_EQ(app::fkjdz, 1);
     EXPECT_EQ(app::comport, 5);  // the rows that are there still load
+}
+
+TEST_F(MainWindowTest, SettingsOutOfTheirRangeAreNamedAndKeepTheirDefaults)
+{
+    app::db.Execute("insert into cjtype values (0, '0')");
+    const struct {
+        const char* row;
+        const char* update;
+        bool taken;
+    } cases[] = {
+        {"串口號", "zhi=70000", false},  // once cut to 16 bits: port 4464
+        {"串口號", "zhi=0", false},
+        {"串口號", "zhi=256", false},
+        {"串口號", "zhi=255", true},
+        {"通訊設置", "detail='rubbish'", false},
+        {"通訊設置", "detail='9600,n,8'", false},
+        {"通訊設置", "detail=' 19200,E,7,2 '", true},
+        {"輸入緩沖區", "zhi=-5", false},
+        {"輸入緩沖區", "zhi=0", false},
+        {"輸入緩沖區", "zhi=40000", false},
+        {"輸入緩沖區", "zhi=32767", true},
+        {"輸出緩沖區", "zhi=65536", false},
+        {"輸出緩沖區", "zhi=1", true},
+        {"發卡机", "zhi=300", false},
+        {"發卡机", "zhi=-1", false},
+        {"發卡机", "zhi=0", true},
+        {"發卡机", "zhi=99", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.row) + " " + c.update);
+        freshDatabase();
+        openSharedDb();
+        app::db.Execute("insert into cjtype values (0, '0')");
+        app::db.Execute(QStringLiteral("update system set %1 where name='%2'").arg(c.update, QString::fromUtf8(c.row)));
+        app::comport = 1;
+        app::comset = "9600,n,8,1";
+        app::inbufsize = 2048;
+        app::outbufsize = 512;
+        app::fkjdz = 1;
+        dialogs.messages.clear();
+        load();
+        if (c.taken) {
+            EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+        } else {
+            EXPECT_EQ(dialogs.texts(), std::vector<QString>({QStringLiteral("系統設置中以下項目缺失、為空或無效：") +
+                                                             QString::fromUtf8(c.row) +
+                                                             QStringLiteral("\n這些項目將使用默認值。")}));
+            EXPECT_EQ(app::comport, 1);
+            EXPECT_EQ(app::comset, "9600,n,8,1");
+            EXPECT_EQ(app::inbufsize, 2048);
+            EXPECT_EQ(app::outbufsize, 512);
+            EXPECT_EQ(app::fkjdz, 1);
+        }
+        unload();
+    }
+    EXPECT_EQ(app::fkjdz, 99);
 }
 
 TEST_F(MainWindowTest, ScreenModeAdviceOnlyBelow800By600)

@@ -5,6 +5,7 @@
 #include "mainwindowtest.h"
 #include "menu.h"
 #include "rights.h"
+#include "sqlvalue.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -125,11 +126,43 @@ TEST_F(Operators, AddStoresTheTrimmedNameAndFlagsButNoRights)
     EXPECT_EQ(count("user"), 5);
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
-    // No length limit on either box.
-    w->Text1->setText("operatorname12");
-    w->Text2->setText("password12345");
-    w->Cmdadd_Click();
-    EXPECT_EQ(field("syspword", "operatorname12"), "password12345");
+}
+
+TEST_F(Operators, NamesAndPasswordsLongerThanTheirColumnsAreRefused)
+{
+    auto w = open();
+    const struct {
+        const char* name;
+        const char* password;
+        bool stored;
+    } cases[] = {
+        {"  tenletter ", " 1234567890 ", true},  // ten each once trimmed
+        {"elevenchars", "pw", false},
+        {"tenchars10", "elevenchar1", false},
+        {"十個字的用戶名稱呀呀", "十個字的口令口令口令", true},
+        {"十一個字的用戶名稱呀呀", "pw", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.messages.clear();
+        w->Text1->setText(QString::fromUtf8(c.name));
+        w->Text2->setText(QString::fromUtf8(c.password));
+        w->Cmdadd_Click();
+        const QString name = QString::fromUtf8(c.name).trimmed();
+        EXPECT_EQ(count("user", "sysname=" + sql::text(name)), c.stored ? 1 : 0);
+        if (c.stored) {
+            EXPECT_TRUE(dialogs.messages.empty());
+        } else {
+            EXPECT_EQ(dialogs.texts(), std::vector<QString>({"用戶名和口令不能超過10個字符！"}));
+        }
+    }
+    // A password made too long on modify leaves the stored one.
+    dialogs.messages.clear();
+    w->Text1->setText("ann");
+    w->Text2->setText("a password far too long");
+    w->Cmdmodify_Click();
+    EXPECT_EQ(field("syspword", "ann"), "pw");
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>({"用戶名和口令不能超過10個字符！"}));
 }
 
 TEST_F(Operators, ModifyChangesPasswordAndFlagsOfAnExistingOperatorOnly)
@@ -204,9 +237,12 @@ TEST_F(Operators, NeitherTheOperatorLoggedInNorTheLastWhoMaySetOperatorsIsLost)
     EXPECT_EQ(dialogs.texts(), std::vector<QString>({"該用戶正在使用本系統，不能刪除！"}));
     EXPECT_EQ(count("user", "sysname='brivel'"), 1);
 
-    // setonly is the only other one who may set operators; once brivel lost
-    // the flag elsewhere, setonly is the last.
+    // Setting operators takes usersetting and r0, which opens this window.
+    // setonly holds both; once brivel lost usersetting elsewhere, setonly is
+    // the last, and keeps both through delete, modify and the rights' save.
+    app::db.Execute("update user set r0=true where sysname in ('setonly','ann')");
     app::db.Execute("update user set usersetting=false where sysname='brivel'");
+    dialogs.messages.clear();
     w->Text1->setText("setonly");
     w->Cmddelete_Click();
     EXPECT_EQ(dialogs.last(), "該用戶是最後一個可以設置用戶的用戶，不能刪除！");
@@ -216,7 +252,36 @@ TEST_F(Operators, NeitherTheOperatorLoggedInNorTheLastWhoMaySetOperatorsIsLost)
     w->Cmdmodify_Click();
     EXPECT_EQ(dialogs.last(), "該用戶是最後一個可以設置用戶的用戶，不能取消其「設置用戶」！");
     EXPECT_EQ(field("usersetting", "setonly"), "true");
+
+    w->Text1->setText("setonly");
+    w->Ch[0]->setChecked(false);
+    w->Ch[4]->setChecked(true);
+    w->Cmdok_Click();
+    EXPECT_EQ(dialogs.last(), "該用戶是最後一個可以設置用戶的用戶，不能取消其「用戶及權限設置」！");
+    EXPECT_EQ(field("r0", "setonly"), "true");
+    EXPECT_EQ(field("r4", "setonly"), "false");  // nothing of the refused save is stored
     EXPECT_EQ(dialogs.messages.size(), 3u);
+
+    // ann holds r0 without usersetting: not one who may set operators.
+    w->Text1->setText("ann");
+    dialogs.answer(ui::vbYes);
+    w->Cmddelete_Click();
+    EXPECT_EQ(count("user", "sysname='ann'"), 0);
+
+    // With a second one, either may go.
+    app::db.Execute("update user set usersetting=true where sysname='brivel'");
+    dialogs.messages.clear();
+    w->Text1->setText("setonly");
+    w->Ch[0]->setChecked(false);
+    w->Cmdok_Click();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>({"保存完畢！"}));
+    EXPECT_EQ(field("r0", "setonly"), "false");
+    // Now brivel is the last: his r0 stays whoever saves.
+    w->Text1->setText("brivel");
+    w->Ch[0]->setChecked(false);
+    w->Cmdok_Click();
+    EXPECT_EQ(dialogs.last(), "該用戶是最後一個可以設置用戶的用戶，不能取消其「用戶及權限設置」！");
+    EXPECT_EQ(field("r0", "brivel"), "true");
 }
 
 TEST_F(Operators, SavedRightsAreTheMenuEntriesOfTheNextLogIn)

@@ -7,7 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -114,6 +118,38 @@ void ProgramFolderTest::rawSql(const char* statement) const
     EXPECT_EQ(sqlite3_exec(handle, statement, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
     sqlite3_free(error);
     sqlite3_close(handle);
+}
+
+ChildProcess::ChildProcess(const std::function<void(const Ready& ready)>& run)
+{
+    int signal[2];
+    if (pipe(signal) != 0)
+        throw std::runtime_error("no pipe");
+    pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
+        ::close(signal[0]);
+        run([&] { (void)!::write(signal[1], "r", 1); });
+        for (;;)
+            pause();
+    }
+    ::close(signal[1]);
+    char c = 0;
+    const bool started = ::read(signal[0], &c, 1) == 1;
+    ::close(signal[0]);
+    if (!started)
+        ADD_FAILURE() << "the child process ended before it was ready";
+}
+
+ChildProcess::~ChildProcess() { kill(); }
+
+void ChildProcess::kill()
+{
+    if (pid <= 0)
+        return;
+    ::kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
 }
 
 }  // namespace testsupport

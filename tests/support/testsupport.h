@@ -5,7 +5,9 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/types.h>
 #include <vector>
 
 // Texts as text in the failure messages of every test.
@@ -61,6 +63,23 @@ protected:
 
 private:
     QTemporaryDir dir;
+};
+
+// A function run in a child process of the test, as another program would
+// run beside it. Made once the function has called its `ready`; the child
+// then stays (when the function returns, idle) until kill() or until this
+// goes, and never outlives the test.
+class ChildProcess {
+public:
+    using Ready = std::function<void()>;
+    explicit ChildProcess(const std::function<void(const Ready& ready)>& run);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    void kill();
+
+private:
+    pid_t pid = -1;
 };
 
 }  // namespace testsupport

@@ -110,6 +110,8 @@ bool isIssued(jet::Database& db, const QString& card)
 
 void insertIssued(jet::Database& db, const IssuedCard& c)
 {
+    // A row without its windows would open the door at any date and hour.
+    jet::Transaction whole(db);
     db.Execute(QStringLiteral("insert into faka(地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values(")
                + sql::text(QString::number(c.address)) + ',' + sql::text(c.card) + ',' + sql::text(c.physical) + ','
                + sql::number(qint64(c.lock1Mode)) + ',' + sql::number(qint64(c.lock2Mode)) + ')');
@@ -122,6 +124,7 @@ void insertIssued(jet::Database& db, const IssuedCard& c)
     if (c.hasTimeWindow())
         db.Execute(QStringLiteral("update faka set 開始時間=") + sql::time(c.startTime) + QStringLiteral(",截止時間=")
                    + sql::time(c.endTime) + where(c.address, c.card));
+    whole.Commit();
 }
 
 QString archivedColumns()
@@ -153,6 +156,8 @@ void archive(jet::Database& db, const jet::Recordset& r)
 
 void archiveAndRemove(jet::Database& db, int address, const QString& card)
 {
+    // Never returned and still issued at once.
+    jet::Transaction whole(db);
     jet::Recordset source = db.OpenRecordset(QStringLiteral(" select ") + archivedColumns()
                                              + QStringLiteral(" from fakapl where 地址=") + sql::number(qint64(address))
                                              + QStringLiteral(" and 卡號=") + sql::text(card),
@@ -161,6 +166,7 @@ void archiveAndRemove(jet::Database& db, int address, const QString& card)
         archive(db, source);
     source.Close();
     removeIssued(db, address, card);
+    whole.Commit();
 }
 
 void removeIssued(jet::Database& db, int address, const QString& card)
@@ -171,12 +177,15 @@ void removeIssued(jet::Database& db, int address, const QString& card)
 
 void writeHolder(jet::Database& db, const Holder& h)
 {
+    // Never a new row holding the card number alone.
+    jet::Transaction whole(db);
     const QString card = sql::text(h.card);
     if (!hasRows(db, QStringLiteral("select 卡號 from people where 卡號=") + card))
         db.Execute(QStringLiteral("insert into people (卡號) values (") + card + ')');
     db.Execute(QStringLiteral("update people set 姓名=") + sql::text(h.name) + QStringLiteral(",部門=")
                + sql::text(h.department) + QStringLiteral(",職務=") + sql::text(h.job) + QStringLiteral(",身份證號=")
                + sql::text(h.idNumber) + QStringLiteral(" where 卡號=") + card);
+    whole.Commit();
 }
 
 }  // namespace cardstore

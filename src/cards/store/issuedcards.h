@@ -50,7 +50,8 @@ bool isIssuedAt(jet::Database& db, int address, const QString& card);
 bool isIssued(jet::Database& db, const QString& card);
 
 // Writes the row of a card the controller acknowledged: the insert, then each
-// window that is switched on.
+// window that is switched on, as one whole (a savepoint inside a caller's
+// transaction): a failure or a crash half-way leaves no row.
 void insertIssued(jet::Database& db, const IssuedCard& card);
 
 // Deletes the row of a card at an address, without a history row: the card
@@ -62,12 +63,13 @@ struct Holder {
     QString card, name, department, job, idNumber;
 };
 // Creates the holder's people row when there is none, and sets its name,
-// department, job title and identity-card number; other columns stay.
+// department, job title and identity-card number, as one whole; other
+// columns stay.
 void writeHolder(jet::Database& db, const Holder& holder);
 
 // The card the controller at the address has just given up: its fakapl row
 // goes into the returned-card history dated today (none when the card has no
-// holder), then its faka row goes.
+// holder), then its faka row goes; both or neither.
 void archiveAndRemove(jet::Database& db, int address, const QString& card);
 
 // One returned-card history row, dated today, from the current row of a

@@ -2,11 +2,18 @@
 
 #include "sqlvalue.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace jet {
 
@@ -49,11 +56,87 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function(db, "cstr", 1, flags, nullptr, cstr, nullptr, nullptr);
 }
 
+// A shared flock on each database file while any connection of this process
+// has it open; another process's compaction then sees the file is in use.
+// flock, not the engine's own byte-range locks, which are held only while a
+// statement runs. One descriptor per file for all connections of the
+// process, closed only once the last of them is: closing a second
+// descriptor of a file drops every byte-range lock the process holds on it,
+// the engine's included.
+class SharedLocks {
+public:
+    bool acquire(const QString& path)
+    {
+        const std::lock_guard guard(mutex);
+        Holder& h = held[key(path)];
+        if (h.users == 0) {
+            h.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+            if (h.fd < 0 || flock(h.fd, LOCK_SH | LOCK_NB) != 0) {
+                const int error = errno;
+                if (h.fd >= 0)
+                    ::close(h.fd);
+                held.erase(key(path));
+                errno = error;
+                return false;
+            }
+        }
+        ++h.users;
+        return true;
+    }
+    void release(const QString& path)
+    {
+        const std::lock_guard guard(mutex);
+        const auto it = held.find(key(path));
+        if (it == held.end() || --it->second.users > 0)
+            return;
+        ::close(it->second.fd);
+        held.erase(it);
+    }
+    // Only the one connection asking may have the file open, here or elsewhere.
+    bool exclusive(const QString& path)
+    {
+        const std::lock_guard guard(mutex);
+        const auto it = held.find(key(path));
+        return it != held.end() && it->second.users == 1 && flock(it->second.fd, LOCK_EX | LOCK_NB) == 0;
+    }
+
+private:
+    struct Holder {
+        int fd = -1;
+        int users = 0;
+    };
+    static QString key(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+    std::mutex mutex;  // a benchmark may open connections from threads of its own
+    std::map<QString, Holder> held;
+};
+
+SharedLocks& sharedLocks()
+{
+    // Never destroyed: handles held in process-wide values close at exit, after
+    // every function's statics are gone.
+    static SharedLocks* locks = new SharedLocks;
+    return *locks;
+}
+
+}  // namespace
+
+namespace {
+
+// The engine's words for its last failure; a file still locked once the busy
+// timeout is over is said to be in use, which is what the operator can act on.
+QString engineMessage(sqlite3* db)
+{
+    const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY)
+        return QStringLiteral("數據庫文件正被另一程序使用，請稍後再試。(") + msg + QLatin1Char(')');
+    return msg;
+}
+
 }  // namespace
 
 [[noreturn]] void raise(sqlite3* db, const QString& context)
 {
-    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database is closed");
+    const QString msg = db ? engineMessage(db) : QStringLiteral("database is closed");
     throw DbError(context.isEmpty() ? msg : msg + QStringLiteral(" (") + context + QLatin1Char(')'));
 }
 
@@ -334,11 +417,19 @@ Connection::Connection(const QString& path) : file(path)
 {
     if (!QFileInfo(path).isFile())
         throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
+    // Before the file is opened: a compaction that is replacing it refuses
+    // this, one that comes later sees it.
+    if (!sharedLocks().acquire(file)) {
+        const int error = errno;
+        throw DbError(error == EWOULDBLOCK
+                          ? QStringLiteral("數據庫文件 '%1' 正在被壓縮，請稍後再試。").arg(path)
+                          : QStringLiteral("Could not open '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    locked = true;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close_v2(db);
-        db = nullptr;
+        close();
         throw DbError(QStringLiteral("Could not open '%1': %2").arg(path, msg));
     }
     sqlite3_busy_timeout(db, 5000);
@@ -347,10 +438,10 @@ Connection::Connection(const QString& path) : file(path)
     registerFunctions(db);
     // A damaged file or one that is no database fails here rather than at the first statement.
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_close_v2(db);
-        db = nullptr;
-        throw DbError(QStringLiteral("Unrecognized database format '%1': %2").arg(path, msg));
+        const bool busy = (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY;
+        const QString msg = engineMessage(db);
+        close();
+        throw DbError(busy ? msg : QStringLiteral("Unrecognized database format '%1': %2").arg(path, msg));
     }
 }
 
@@ -365,7 +456,14 @@ void Connection::close()
         sqlite3_close_v2(db);
         db = nullptr;
     }
+    if (locked) {
+        sharedLocks().release(file);
+        locked = false;
+    }
+    transactionDepth = 0;
 }
+
+bool Connection::lockExclusively() { return locked && sharedLocks().exclusive(file); }
 
 sqlite3* Connection::handle() const
 {

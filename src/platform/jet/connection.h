@@ -78,6 +78,15 @@ public:
     void close();
     [[noreturn]] void fail(const QString& what) const;
 
+    // Levels of BeginTrans still open on this connection: 0 none, 1 the
+    // transaction itself, each further level a savepoint inside it.
+    int transactionDepth = 0;
+
+    // Every connection holds a shared lock on its file while it is open; the
+    // exclusive one succeeds only when no other connection, in this or
+    // another process, has the file open.
+    bool lockExclusively();
+
     // Name of the table or view as stored, whatever letter case was asked;
     // empty when there is none. 'isView' tells which.
     QString objectName(const QString& name, bool* isView = nullptr) const;
@@ -96,6 +105,7 @@ private:
     QString file;
     sqlite3* db = nullptr;
     mutable QHash<QString, sqlite3_stmt*> idle;  // prepared statements between uses, by their text
+    bool locked = false;
 };
 
 [[noreturn]] void raise(sqlite3* db, const QString& context);

@@ -76,14 +76,78 @@ Recordset Database::OpenRecordset(const QString& source, RecordsetType type)
     return Recordset(openRecordsetData(conn, source, type));
 }
 
-void Database::BeginTrans() { Execute(QStringLiteral("begin")); }
+namespace {
 
-void Database::CommitTrans() { Execute(QStringLiteral("commit")); }
+void run(Connection& c, const QString& statement)
+{
+    Statement st(c.handle(), statement);
+    st.step();
+}
+
+QString savepoint(int level) { return QStringLiteral("level%1").arg(level); }
+
+}  // namespace
+
+void Database::BeginTrans()
+{
+    Connection& c = connection();
+    // The engine ends a transaction itself on some failures (a full disk):
+    // the levels counted for it are gone then.
+    if (sqlite3_get_autocommit(c.handle()))
+        c.transactionDepth = 0;
+    run(c, c.transactionDepth == 0 ? QStringLiteral("begin") : QStringLiteral("savepoint ") + savepoint(c.transactionDepth));
+    ++c.transactionDepth;
+}
+
+void Database::CommitTrans()
+{
+    Connection& c = connection();
+    if (c.transactionDepth <= 1 || sqlite3_get_autocommit(c.handle())) {
+        c.transactionDepth = 0;
+        run(c, QStringLiteral("commit"));
+        return;
+    }
+    --c.transactionDepth;
+    run(c, QStringLiteral("release ") + savepoint(c.transactionDepth));
+}
 
 void Database::Rollback()
 {
-    if (isOpen() && !sqlite3_get_autocommit(conn->handle()))
-        Execute(QStringLiteral("rollback"));
+    if (!isOpen())
+        return;
+    Connection& c = *conn;
+    if (sqlite3_get_autocommit(c.handle())) {
+        c.transactionDepth = 0;
+        return;
+    }
+    if (c.transactionDepth <= 1) {
+        c.transactionDepth = 0;
+        run(c, QStringLiteral("rollback"));
+        return;
+    }
+    --c.transactionDepth;
+    // Back to where the level began; the level itself then goes.
+    run(c, QStringLiteral("rollback to ") + savepoint(c.transactionDepth));
+    run(c, QStringLiteral("release ") + savepoint(c.transactionDepth));
+}
+
+Transaction::Transaction(Database& db) : db(db) { db.BeginTrans(); }
+
+Transaction::~Transaction()
+{
+    if (!open)
+        return;
+    try {
+        db.Rollback();
+    } catch (const DbError&) {
+        // The connection went; so did what the level held.
+    }
+}
+
+void Transaction::Commit()
+{
+    open = false;
+    db.CommitTrans();
 }
 
 void Database::Close()
@@ -93,16 +157,22 @@ void Database::Close()
     conn.reset();
 }
 
-void CompactDatabase(const QString& source, const QString& destination)
+void CompactDatabase(const QString& source, const QString& destination, const std::function<void()>& whileAlone)
 {
     const QString dst = databasePath(destination);
     if (QFile::exists(dst))
         throw DbError(QStringLiteral("Database '%1' already exists.").arg(dst));
     Connection c(databasePath(source));
-    Statement st(c.handle(), QStringLiteral("vacuum into ?1"));
-    const QByteArray utf8 = dst.toUtf8();
-    sqlite3_bind_text(st.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-    st.step();
+    if (whileAlone && !c.lockExclusively())
+        throw DbError(QStringLiteral("數據庫文件 '%1' 正被另一程序打開，不能壓縮。").arg(c.path()));
+    {
+        Statement st(c.handle(), QStringLiteral("vacuum into ?1"));
+        const QByteArray utf8 = dst.toUtf8();
+        sqlite3_bind_text(st.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        st.step();
+    }
+    if (whileAlone)
+        whileAlone();
 }
 
 void ExecuteScript(const QString& path, const QString& script)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 namespace jet {
@@ -32,6 +33,10 @@ public:
     // a view name or a select opens a dynaset. Throws DbError when refused.
     Recordset OpenRecordset(const QString& source, RecordsetType type = dbOpenDefault);
 
+    // Transactions nest: a BeginTrans inside an open one starts a savepoint,
+    // so a writer can make its statements one whole whether or not its
+    // caller has a transaction open. CommitTrans and Rollback end the
+    // innermost level; a Rollback with none open does nothing.
     void BeginTrans();
     void CommitTrans();
     void Rollback();
@@ -59,8 +64,28 @@ QString databasePath(const QString& nameOrConnect);
 // default workspace does; their recordsets become unusable.
 void CloseDefaultWorkspace();
 
-// Writes a compacted copy of a closed database file into a new file.
-void CompactDatabase(const QString& source, const QString& destination);
+// Writes a compacted copy of a closed database file into a new file. Given
+// `whileAlone`, the copy is refused (DbError) when any other connection, in
+// this or another process, has the source open, and `whileAlone` runs once
+// the copy is written, before another connection can open the source: the
+// place to put the copy in the source's stead.
+void CompactDatabase(const QString& source, const QString& destination,
+                     const std::function<void()>& whileAlone = {});
+
+// The statements of one whole: begun when made, taken back when it goes
+// without Commit (a failure thrown through it), nested like BeginTrans.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Database& db;
+    bool open = true;
+};
 
 // Runs a script of plain SQLite statements (used to lay out a new file).
 void ExecuteScript(const QString& path, const QString& script);

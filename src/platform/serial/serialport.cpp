@@ -1,6 +1,7 @@
 #include "serialport.h"
 
 #include "programfolder.h"
+#include "wait.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +12,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
@@ -28,6 +32,17 @@ namespace {
 QSet<QString>& devicesInUse() {
     static QSet<QString> devices;
     return devices;
+}
+
+// What the line of each device has left over from an exchange that timed
+// out, kept by device so that every port object on it sees it.
+struct LineState {
+    bool unanswered = false;
+    std::chrono::nanoseconds lastNoise{0};
+};
+std::map<QString, LineState>& lines() {
+    static auto* states = new std::map<QString, LineState>;  // outlives every port, whenever it goes
+    return *states;
 }
 
 speed_t speedOf(int baud) {
@@ -117,7 +132,7 @@ SerialPort::SerialPort(QObject* parent) : QObject(parent) {}
 SerialPort::~SerialPort() { closeDevice(); }
 
 void SerialPort::setCommPort(int n) {
-    if (n < 1 || n > 255)
+    if (n < 1 || n > highestPortNumber)
         throw PortError(PortError::BadPortNumber, QStringLiteral("無效的端口號: %1").arg(n));
     portNumber = n;
 }
@@ -141,7 +156,9 @@ void SerialPort::setPortOpen(bool open) {
     if (handle < 0)
         throw PortError(PortError::BadPortNumber, path + QStringLiteral(": ") + errnoText());
     const QString device = QFileInfo(path).canonicalFilePath();
-    if (devicesInUse().contains(device) || flock(handle, LOCK_EX | LOCK_NB) != 0) {
+    // TIOCEXCL refuses the device to every later open, by programs that
+    // don't lock it too (only an administrator's gets through).
+    if (devicesInUse().contains(device) || flock(handle, LOCK_EX | LOCK_NB) != 0 || ioctl(handle, TIOCEXCL) != 0) {
         ::close(handle);
         throw PortError(PortError::PortInUse, path + QStringLiteral(": 端口已被占用"));
     }
@@ -163,8 +180,13 @@ void SerialPort::setPortOpen(bool open) {
 void SerialPort::closeDevice() {
     if (fd < 0)
         return;
-    delete notifier;
+    // Later, not now: this may run inside the notifier's own signal.
+    notifier->setEnabled(false);
+    notifier->deleteLater();
     notifier = nullptr;
+    // The exclusive use belongs to the device, not to this descriptor, and
+    // would outlast it while anything else (the simulator's end) holds it.
+    ioctl(fd, TIOCNXCL);
     ::close(fd);  // releases the flock
     fd = -1;
     devicesInUse().remove(lockedDevice);
@@ -172,22 +194,35 @@ void SerialPort::closeDevice() {
     received.clear();
 }
 
+void SerialPort::hangUp() { closeDevice(); }
+
 void SerialPort::takeWaiting() {
     if (fd < 0)
         return;
+    // One buffer's worth per call at most, so a line that floods can't hold
+    // the window's thread; what doesn't fit the buffer is dropped.
+    const qsizetype capacity = qMax(1, inBufferSize);
+    qsizetype budget = capacity;
     char chunk[512];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    while (budget > 0) {
+        const ssize_t n = ::read(fd, chunk, size_t(qMin<qsizetype>(qsizetype(sizeof chunk), budget)));
         if (n > 0) {
-            received.append(chunk, n);
+            budget -= n;
+            received.append(chunk, qMin<qsizetype>(n, qMax<qsizetype>(0, capacity - received.size())));
+            if (auto line = lines().find(lockedDevice); line != lines().end() && line->second.unanswered)
+                line->second.lastNoise = waitClock().now();
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        // EAGAIN: nothing more now. EIO: the other end hung up (a pty
-        // whose master closed); stop listening so the loop doesn't spin.
-        if (n < 0 && errno != EAGAIN && notifier)
-            notifier->setEnabled(false);
+        if (n < 0 && errno == EAGAIN)
+            return;
+        // A raw line with nothing waiting reads 0 too; only the poll tells
+        // that the other end has gone (an adapter pulled, a pty's master closed).
+        pollfd p{fd, POLLIN, 0};
+        if (n == 0 && (::poll(&p, 1, 0) <= 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL))))
+            return;
+        hangUp();
         return;
     }
 }
@@ -231,6 +266,39 @@ void SerialPort::Output(const QByteArray& bytes) {
             throw PortError(PortError::DeviceFailed, errnoText());
         }
     }
+}
+
+void SerialPort::markUnanswered() {
+    if (fd >= 0)
+        lines()[lockedDevice] = LineState{true, waitClock().now()};
+}
+
+bool SerialPort::isSettling() {
+    takeWaiting();
+    const auto line = lines().find(lockedDevice);
+    if (fd < 0 || line == lines().end() || !line->second.unanswered)
+        return false;
+    const double quiet = std::chrono::duration<double>(waitClock().now() - line->second.lastNoise).count();
+    return quiet < quietPeriod();
+}
+
+void SerialPort::settled() {
+    if (fd >= 0)
+        lines().erase(lockedDevice);
+}
+
+double SerialPort::quietPeriod() const {
+    // A controller that answers at all begins its reply within the longest
+    // time any command is given, 3 s from its frame (the information read,
+    // the card issuer, the remote opening's 1 s pause and 2 s wait). The
+    // shortest wait that can end without its reply is 2 s, so a late reply
+    // begins at most 1 s after the wait ended. Then it takes its length on
+    // the line: the longest fixed reply is the 15-byte information block,
+    // each byte a start bit, its data bits, a parity bit when there is one
+    // and its stop bits. At 9600,n,8,1 that is 1 s + 15.6 ms; at 1200 baud
+    // 1 s + 125 ms.
+    const int bitsPerByte = 1 + line.dataBits + (line.parity == 'n' ? 0 : 1) + line.stopBits;
+    return 1.0 + 15.0 * bitsPerByte / line.baud;
 }
 
 void SerialPort::setRThreshold(int n) {

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <stdexcept>
 
 class QSocketNotifier;
@@ -31,6 +32,9 @@ struct LineSettings {
 // Throws PortError(BadSettings) for a text the port can't use.
 LineSettings parseSettings(const QString& text);
 
+// Port numbers a port can be set to: 1 up to this.
+inline constexpr int highestPortNumber = 255;
+
 // The device of port number n: the link "comN" in the program folder when
 // there is one (a USB adapter or a simulator's pseudo-terminal), otherwise
 // the n-th on-board port /dev/ttyS(n-1).
@@ -42,8 +46,12 @@ enum CommEventKind { comEvReceive = 2 };
 // One window's serial port, with the properties a window sets and polls:
 // raw 8-bit line, nothing translated, no flow control. Bytes are taken from
 // the device as soon as they arrive, so InBufferCount is exact without the
-// event loop. A port held by one object (in this or another process) can't
-// be opened by another until it is closed.
+// event loop; the buffer holds at most InBufferSize bytes and drops what
+// comes beyond, as a full serial control does. A port held by one object
+// (in this or another process, whether or not it locks the device) can't be
+// opened by another until it is closed. A device that hangs up (an adapter
+// pulled out) closes the port: waits on it end, and the next exchange opens
+// the device afresh.
 class SerialPort : public QObject {
     Q_OBJECT
 public:
@@ -93,6 +101,19 @@ public:
     bool isBusy() const { return busy; }
     void setBusy(bool on) { busy = on; }
 
+    // The line after an exchange whose reply did not come in time. The
+    // device may still answer; that late reply belongs to no later exchange
+    // on the device, whichever port object of this process makes it and
+    // whether or not the port was closed in between. markUnanswered notes
+    // the timeout; until the line has been quiet for quietPeriod() since,
+    // isSettling() holds and what arrives counts as noise, which
+    // serial::settle() of wait.h drops; the exchanges run it before each
+    // frame goes out.
+    void markUnanswered();
+    bool isSettling();
+    void settled();
+    double quietPeriod() const;
+
 signals:
     void OnComm();
 
@@ -101,6 +122,7 @@ private:
     void onReadable();
     void raiseReceive();
     void closeDevice();
+    void hangUp();
 
     int portNumber = 1;
     QString settingsText = QStringLiteral("9600,n,8,1");

@@ -78,11 +78,29 @@ bool waitFor(SerialPort& port, const std::function<bool(int)>& done, double limi
             return false;
         if (done(alive->InBufferCount()))
             return true;
-        if (from.passed(limit, how))
+        if (from.passed(limit, how)) {
+            alive->markUnanswered();
             return false;
+        }
         // Sleeps until a byte, the tick or another event arrives.
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
+}
+
+bool settle(SerialPort& port) {
+    QPointer<SerialPort> alive(&port);
+    QTimer tick;
+    tick.start(tickMs);
+    const Stopwatch since;
+    const double longest = 3 * port.quietPeriod();
+    while (alive && alive->isSettling() && !since.passed(longest, Limit::AtLeast)) {
+        alive->setInBufferCount(0);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    if (!alive || !alive->PortOpen())
+        return false;
+    alive->settled();
+    return true;
 }
 
 bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from) {

@@ -45,11 +45,18 @@ private:
 // Polls the port's waiting count until `done(count)` holds or the limit
 // has passed since `from`, letting the window's events run between polls
 // without spinning. False on timeout, or when the port was closed or
-// destroyed meanwhile (its window closed during the wait).
+// destroyed meanwhile (its window closed during the wait, or the device
+// hung up). A timeout leaves the line settling (SerialPort::markUnanswered).
 bool waitFor(SerialPort& port, const std::function<bool(int)>& done, double limit, Limit how,
              const Stopwatch& from);
 // At least n bytes waiting.
 bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from);
+
+// Before a frame goes out: on a line whose last exchange timed out, drops
+// what arrives until the line has been quiet for the port's quiet period
+// (a line that never falls quiet is given three of them), letting events
+// run. False when the port was closed or destroyed meanwhile.
+bool settle(SerialPort& port);
 
 // A fixed pause that runs no events.
 void pause(double seconds);

@@ -6,13 +6,25 @@
 
 namespace ui {
 
+namespace {
+int& waits() {
+    static int count = 0;
+    return count;
+}
+}  // namespace
+
 void hourglass(bool on) {
-    static bool shown = false;
-    if (on && !shown)
+    if (on && waits()++ == 0)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (!on && shown)
+    else if (!on && waits() > 0 && --waits() == 0)
         QApplication::restoreOverrideCursor();
-    shown = on;
+}
+
+int hourglassCount() { return waits(); }
+
+void restoreHourglass(int count) {
+    while (waits() > count)
+        hourglass(false);
 }
 
 QIcon drawnIcon(const QColor& fill, const QString& sign) {
