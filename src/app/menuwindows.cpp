@@ -17,6 +17,7 @@
 #include "frmkqzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
+#include "frmssjsn.h"
 #include "frmsys.h"
 #include "frmwts.h"
 #include "frmxg.h"
@@ -74,6 +75,7 @@ void installMenuWindows()
         {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
+        {21, Shown::Modal, makeLoaded<FrmssjsN>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
