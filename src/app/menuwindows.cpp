@@ -18,6 +18,7 @@
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmssjsn.h"
+#include "frmssxx.h"
 #include "frmsys.h"
 #include "frmwts.h"
 #include "frmxg.h"
@@ -82,6 +83,7 @@ void installMenuWindows()
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
         {32, Shown::Modal, make<FrmEtD>},
+        {34, Shown::Modal, make<FrmSSXX>},
         {35, Shown::Modal, makeLoaded<Form1>},
         {36, Shown::Modal, make<sjkwf2>},
         {37, Shown::Modal, makeLoaded<Frmkqzl>},
