@@ -1,10 +1,8 @@
 #include "frmssjsn.h"
 
 #include "app.h"
-#include "busyrun.h"
-#include "dbfailure.h"
 #include "exchanges.h"
-#include "issuedcards.h"
+#include "monitorkit.h"
 #include "msgbox.h"
 #include "named.h"
 #include "recordset.h"
@@ -102,11 +100,6 @@ QVector<QIcon> lockPictures() {
         pictures << icon;
     }
     return pictures;
-}
-
-void emptyBuffers(serial::SerialPort& port) {
-    port.setInBufferCount(0);
-    port.setOutBufferCount(0);
 }
 
 }  // namespace
@@ -289,13 +282,7 @@ void FrmssjsN::showState(int row, int state) {
 }
 
 void FrmssjsN::showSwipe(int row, const QString& physical, const QString& direction) {
-    std::optional<cardstore::SwipeHolder> holder;
-    try {
-        holder = cardstore::holderByPhysical(app::db, physical);
-    } catch (const jet::DbError& e) {
-        ui::reportDbFailure(e);
-        return;
-    }
+    const std::optional<cardstore::SwipeHolder> holder = swipeHolder(physical);
     if (!holder) {
         if (!doorlist->text(row, cardColumn).isEmpty())
             for (int column = cardColumn; column <= timeColumn; ++column)

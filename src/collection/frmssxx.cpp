@@ -1,10 +1,8 @@
 #include "frmssxx.h"
 
 #include "app.h"
-#include "busyrun.h"
-#include "dbfailure.h"
 #include "exchanges.h"
-#include "issuedcards.h"
+#include "monitorkit.h"
 #include "msgbox.h"
 #include "named.h"
 #include "photobox.h"
@@ -27,11 +25,6 @@ constexpr int titleBar = 32;             // what a window manager's frame takes 
 constexpr int frameBorders = 8;          // and around it
 constexpr int restOfRecord = 8;          // the bytes of a swipe record after its address
 constexpr double restWaitSeconds = 3;    // as long as the lock monitor gives the whole record
-
-void emptyBuffers(serial::SerialPort& port) {
-    port.setOutBufferCount(0);
-    port.setInBufferCount(0);
-}
 
 QString channelText(int address, int flag) {
     static const char* const passes[] = {"-1進", "-1出", "-2進", "-2出"};
@@ -200,13 +193,7 @@ void FrmSSXX::MSComm1_OnComm() {
 }
 
 void FrmSSXX::showswiper(const QString& physical, int address) {
-    std::optional<cardstore::SwipeHolder> holder;
-    try {
-        holder = cardstore::holderByPhysical(app::db, physical);
-    } catch (const jet::DbError& e) {
-        ui::reportDbFailure(e);
-        return;
-    }
+    const std::optional<cardstore::SwipeHolder> holder = swipeHolder(physical);
     if (!holder) {
         clearDisplay();
         return;

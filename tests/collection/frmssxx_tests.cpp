@@ -133,6 +133,19 @@ TEST_F(SwipeDisplay, EverySwipeReplacesEveryValueAndThePhoto) {
     EXPECT_EQ(framesOf(frames::cmdAckSwipe).size(), 6u);
 }
 
+TEST_F(SwipeDisplay, ALookUpTheDatabaseRefusesIsToldAndLeavesNobodyShown) {
+    open();
+    swipe(5, physicalOf("000123"), 1);
+    ASSERT_TRUE(waitUntil([&] { return shows("000123"); }));
+    rawSql("drop view fakapl");
+    rawSql("alter table faka rename to faka_elsewhere");
+    swipe(5, physicalOf("000123"), 2);
+    ASSERT_TRUE(waitUntil([&] { return pending(5) == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return !dialogs.messages.empty(); }));
+    EXPECT_EQ(shown(), std::vector<QString>(6));
+    EXPECT_FALSE(w->Image1->hasPicture());
+}
+
 TEST_F(SwipeDisplay, RepliesThatAreNotAcknowledged) {
     exec(QStringLiteral("delete * from doors where 地址<>5"));  // every ReadSwipe goes to 5
     swipe(5, physicalOf("000123"), 1);

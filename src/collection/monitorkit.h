@@ -1,6 +1,13 @@
 #pragma once
+#include "issuedcards.h"
+#include "serialport.h"
+
 #include <QObject>
 #include <QPointer>
+#include <QString>
+#include <optional>
+
+// What the two live monitors share.
 
 // A monitor's busy flag for the run of one of its handlers: 1 from here,
 // back to 0 on every way out, unless the window went meanwhile. Its poll
@@ -20,3 +27,11 @@ private:
     QPointer<QObject> window;
     short& flag;
 };
+
+// The holder of a live swipe, found by its physical number in the shared
+// database. A statement the database refuses is shown to the operator and
+// finds nobody, so no earlier holder stays shown beside this swipe.
+std::optional<cardstore::SwipeHolder> swipeHolder(const QString& physical);
+
+// Discards what waits in both directions.
+void emptyBuffers(serial::SerialPort& port);
