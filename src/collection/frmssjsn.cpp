@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QLCDNumber>
 #include <QPainter>
@@ -321,7 +322,9 @@ void FrmssjsN::closew_Click() { close(); }
 void FrmssjsN::showClock() { DgTime2->display(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); }
 
 void FrmssjsN::hideEvent(QHideEvent* event) {
-    Form_Unload();
+    // Minimised, the window goes on watching.
+    if (!event->spontaneous())
+        Form_Unload();
     QDialog::hideEvent(event);
 }
 

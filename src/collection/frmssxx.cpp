@@ -12,6 +12,7 @@
 
 #include <QFrame>
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
@@ -227,9 +228,12 @@ void FrmSSXX::clearDisplay() {
 // Also while a handler waits for the rest of a record: the timers stop
 // first, and the closed port ends that wait without the handler touching it.
 void FrmSSXX::hideEvent(QHideEvent* event) {
-    TimerScanTD.stop();
-    Timer2.stop();
-    MSComm1.setRThreshold(0);
-    MSComm1.setPortOpen(false);
+    // Minimised, the window goes on watching.
+    if (!event->spontaneous()) {
+        TimerScanTD.stop();
+        Timer2.stop();
+        MSComm1.setRThreshold(0);
+        MSComm1.setPortOpen(false);
+    }
     QDialog::hideEvent(event);
 }
