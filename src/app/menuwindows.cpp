@@ -17,6 +17,8 @@
 #include "frmkqzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
+#include "frmssjsn.h"
+#include "frmssxx.h"
 #include "frmsys.h"
 #include "frmwts.h"
 #include "frmxg.h"
@@ -74,12 +76,14 @@ void installMenuWindows()
         {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
+        {21, Shown::Modal, makeLoaded<FrmssjsN>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
         {32, Shown::Modal, make<FrmEtD>},
+        {34, Shown::Modal, make<FrmSSXX>},
         {35, Shown::Modal, makeLoaded<Form1>},
         {36, Shown::Modal, make<sjkwf2>},
         {37, Shown::Modal, makeLoaded<Frmkqzl>},
