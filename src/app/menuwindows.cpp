@@ -14,7 +14,9 @@
 #include "frmfk.h"
 #include "frmfkj.h"
 #include "frmfkzl.h"
+#include "frmkq.h"
 #include "frmkqzl.h"
+#include "frmque.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmsys.h"
@@ -77,6 +79,8 @@ void installMenuWindows()
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
+        {27, Shown::Modal, make<Frmque>},
+        {28, Shown::Modal, make<Frmkq>},
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
         {32, Shown::Modal, make<FrmEtD>},
