@@ -13,6 +13,7 @@
 #include "frmetd.h"
 #include "frmfk.h"
 #include "frmfkj.h"
+#include "frmfkxxcx.h"
 #include "frmfkzl.h"
 #include "frmkq.h"
 #include "frmkqzl.h"
@@ -76,6 +77,7 @@ void installMenuWindows()
         {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
+        {22, Shown::Modal, make<FrmFKXXCX>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
