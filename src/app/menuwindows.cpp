@@ -21,6 +21,7 @@
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmsys.h"
+#include "frmtkcx.h"
 #include "frmwts.h"
 #include "frmxg.h"
 #include "sjkwf2.h"
@@ -86,6 +87,7 @@ void installMenuWindows()
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
         {32, Shown::Modal, make<FrmEtD>},
+        {33, Shown::Modal, make<FrmTkcx>},
         {35, Shown::Modal, makeLoaded<Form1>},
         {36, Shown::Modal, make<sjkwf2>},
         {37, Shown::Modal, makeLoaded<Frmkqzl>},
