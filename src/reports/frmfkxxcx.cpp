@@ -77,6 +77,7 @@ void FrmFKXXCX::buildControls()
     for (QPushButton* b : {Ccx, Command2, Command1})
         buttons->addWidget(b);
     filters->addLayout(buttons, 2, 4, 1, 2);
+    filters->setColumnStretch(6, 1);
     auto* whole = new QVBoxLayout(this);
     whole->addLayout(filters);
     whole->addWidget(DBGrid1, 1);

@@ -64,6 +64,7 @@ void Frmkq::buildControls()
     days->addWidget(t1s);
     days->addWidget(new QLabel(QStringLiteral("－")));
     days->addWidget(t1e);
+    days->addStretch();
     filters->addLayout(days, 0, 1, 1, 3);
     filters->addWidget(Cck[1], 0, 4);
     filters->addWidget(Cbm, 0, 5);
@@ -72,6 +73,7 @@ void Frmkq::buildControls()
     filters->addWidget(Cck[4], 1, 2);
     filters->addWidget(Cna, 1, 3);
     filters->addWidget(Corder, 1, 5);
+    filters->setColumnStretch(6, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {Ccx, Command2, Command1})

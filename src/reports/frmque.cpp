@@ -78,6 +78,7 @@ void Frmque::buildControls()
         row->addWidget(first);
         row->addWidget(new QLabel(QStringLiteral("－")));
         row->addWidget(last);
+        row->addStretch();
         return row;
     };
     filters->addWidget(Cck[0], 0, 0);
@@ -91,6 +92,7 @@ void Frmque::buildControls()
     filters->addWidget(Cck[4], 1, 4);
     filters->addWidget(Cna, 1, 5);
     filters->addWidget(Corder, 1, 6, 1, 2);
+    filters->setColumnStretch(8, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {Ccx, Command2, Command1})

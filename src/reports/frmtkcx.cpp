@@ -77,10 +77,10 @@ void FrmTkcx::buildControls()
     filters->addWidget(DTP1, 1, 3, 1, 2);
     filters->addWidget(DTP2, 2, 3, 1, 2);
     filters->addWidget(Combo1, 0, 5);
-    filters->addWidget(Command1, 0, 6);
-    filters->addWidget(Command2, 1, 6);
-    filters->addWidget(Command3, 2, 6);
-    filters->setColumnStretch(5, 1);
+    filters->addWidget(Command1, 0, 8);
+    filters->addWidget(Command2, 1, 8);
+    filters->addWidget(Command3, 2, 8);
+    filters->setColumnStretch(7, 1);
     auto* whole = new QVBoxLayout(this);
     whole->addLayout(filters);
     whole->addWidget(DBGrid1, 1);
