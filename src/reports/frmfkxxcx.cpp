@@ -2,11 +2,9 @@
 
 #include "app.h"
 #include "boundgrid.h"
-#include "msgbox.h"
 #include "named.h"
 #include "pagedvalues.h"
 #include "querywindow.h"
-#include "sqlvalue.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -90,81 +88,46 @@ void FrmFKXXCX::buildControls()
 
 void FrmFKXXCX::Form_Load()
 {
-    const char* const columns[][2] = {
-        {"姓名", "姓名"},         {"卡號", "卡號"},         {"地址", "地址"},         {"鎖一", "ctrl_state1"},
-        {"鎖二", "ctrl_state2"},  {"開始日期", "開始日期"}, {"截止日期", "截止日期"}, {"開始星期", "開始星期"},
-        {"截止星期", "截止星期"}, {"開始時間", "開始時間"}, {"截止時間", "截止時間"}, {"物理卡號", "物理卡號"},
-        {"大廈", "部門"},         {"職務", "職務"},
-    };
-    QList<grid::Column> shown;
-    for (const auto& [caption, field] : columns)
-        shown.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
-    DBGrid1->setColumns(shown);
+    DBGrid1->setColumns(querywindow::columns(
+        {{"姓名", "姓名"}, {"卡號", "卡號"}, {"地址", "地址"}, {"鎖一", "ctrl_state1"}, {"鎖二", "ctrl_state2"},
+         {"開始日期", "開始日期"}, {"截止日期", "截止日期"}, {"開始星期", "開始星期"}, {"截止星期", "截止星期"},
+         {"開始時間", "開始時間"}, {"截止時間", "截止時間"}, {"物理卡號", "物理卡號"}, {"大廈", "部門"},
+         {"職務", "職務"}}));
     DBGrid1->setDatabaseName(app::databaseFile());
     querywindow::show(DBGrid1, base);
 
-    ui::listValues(Tka, app::db, QStringLiteral("faka"), QStringLiteral("卡號"), ui::PagedValues::Reading::Scanning,
-                   ui::PagedValues::Blanks::Skipped);
-    ui::listValues(Txm, app::db, QStringLiteral("fakapl"), QStringLiteral("姓名"),
-                   ui::PagedValues::Reading::Scanning, ui::PagedValues::Blanks::Skipped);
-    ui::listValues(Cbm, app::db, QStringLiteral("fakapl"), QStringLiteral("部門"),
-                   ui::PagedValues::Reading::Scanning, ui::PagedValues::Blanks::Skipped);
-    ui::listValues(Cdoor, app::db, QStringLiteral("faka"), QStringLiteral("地址"),
-                   ui::PagedValues::Reading::Scanning, ui::PagedValues::Blanks::Skipped);
-    for (const auto& order : orders)
-        Corder->addItem(QString::fromUtf8(order[0]));
-    Corder->setCurrentIndex(-1);
-    Corder->setEditText(QString());
+    using ui::PagedValues;
+    const std::pair<QComboBox*, const char*> lists[] = {
+        {Tka, "faka"}, {Txm, "fakapl"}, {Cbm, "fakapl"}, {Cdoor, "faka"}};
+    const char* const listed[] = {"卡號", "姓名", "部門", "地址"};
+    for (int i = 0; i < 4; ++i)
+        ui::listValues(lists[i].first, app::db, QString::fromUtf8(lists[i].second), QString::fromUtf8(listed[i]),
+                       PagedValues::Reading::Scanning, PagedValues::Blanks::Skipped);
+    querywindow::listOrders(Corder, orders, QString());
 }
 
 void FrmFKXXCX::Ccx_Click()
 {
     QStringList clauses;
-    const struct {
-        int box;
-        QComboBox* value;
-        const char* column;
-        const char* missing;
-    } texts[] = {
-        {3, Cbm, " people.部門=", "請輸入部門"},
-        {0, Txm, " people.姓名=", "請輸入姓名"},
-        {1, Cdoor, " faka.地址=", "請選擇地址"},
-        {2, Tka, " faka.卡號=", "請輸入卡號"},
-    };
-    for (const auto& t : texts) {
-        if (!Cck[t.box]->isChecked())
-            continue;
-        const QString value = t.value->currentText().trimmed();
-        const bool address = t.value == Cdoor;
-        if (value.isEmpty() || (address && !querywindow::isAddress(value))) {
-            ui::MsgBox(QString::fromUtf8(t.missing), 48);
-            return;
-        }
-        clauses << QString::fromUtf8(t.column) + (address ? sql::number(qint64(value.toInt())) : sql::text(value));
-    }
-    QString statement = base + QStringLiteral(" ");
-    if (!clauses.isEmpty())
-        statement += QStringLiteral(" and ") + querywindow::joined(clauses);
-    if (const int order = querywindow::pickedItem(Corder); order >= 0)
-        statement += QString::fromUtf8(orders[order][1]);
+    if (!querywindow::addClauses(clauses, {{Cck[3], Cbm, " people.部門=", "請輸入部門"},
+                                           {Cck[0], Txm, " people.姓名=", "請輸入姓名"},
+                                           {Cck[1], Cdoor, " faka.地址=", "請選擇地址", true},
+                                           {Cck[2], Tka, " faka.卡號=", "請輸入卡號"}}))
+        return;
+    const QString statement = querywindow::statement(base + QStringLiteral(" "), QStringLiteral(" and "), clauses,
+                                                     querywindow::sortOf(orders, Corder));
     querywindow::show(DBGrid1, statement);
 }
 
 void FrmFKXXCX::Command2_Click()
 {
-    using querywindow::copied;
     grid::BoundGrid* g = DBGrid1;
-    const auto passMode = [g](const char* field) {
-        const QString name = QString::fromLatin1(field);
-        return querywindow::Staged{name, [g, name](int row) { return querywindow::passModeText(g->Field(row, name)); }};
-    };
-    querywindow::print(this, Cr, g, QStringLiteral("faka.rpt"), [=] {
-        QList<querywindow::Staged> columns;
-        for (const char* field : {"物理卡號", "卡號", "地址", "開始日期", "開始時間", "開始星期", "截止日期", "截止時間",
-                                  "截止星期"})
-            columns << copied(g, QString::fromUtf8(field));
-        columns << passMode("ctrl_state1") << passMode("ctrl_state2");
-        querywindow::stageRows(g, QStringLiteral("fakapt"), columns);
+    querywindow::print(this, Cr, g, QStringLiteral("faka.rpt"), [g] {
+        querywindow::stageRows(g, QStringLiteral("fakapt"),
+                               querywindow::copied(g, {"物理卡號", "卡號", "地址", "開始日期", "開始時間", "開始星期",
+                                                       "截止日期", "截止時間", "截止星期"})
+                                   << querywindow::passMode(g, QStringLiteral("ctrl_state1"))
+                                   << querywindow::passMode(g, QStringLiteral("ctrl_state2")));
     });
 }
 

@@ -3,7 +3,6 @@
 #include "app.h"
 #include "boundgrid.h"
 #include "datepicker.h"
-#include "msgbox.h"
 #include "named.h"
 #include "pagedvalues.h"
 #include "querywindow.h"
@@ -91,15 +90,10 @@ void Frmkq::buildControls()
 
 void Frmkq::Form_Load()
 {
-    const char* const columns[][2] = {
-        {"姓名", "姓名"}, {"卡號", "卡號"}, {"日期", "日期"},   {"時間1", "時間1"},  {"時間2", "時間2"},
-        {"時間3", "時間3"}, {"時間4", "時間4"}, {"時數", "hrs"}, {"遲到", "late"}, {"早退", "leavee"},
-        {"缺席", "absent"}, {"大廈", "部門"}, {"職務", "職務"},
-    };
-    QList<grid::Column> shown;
-    for (const auto& [caption, field] : columns)
-        shown.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
-    DBGrid1->setColumns(shown);
+    DBGrid1->setColumns(querywindow::columns({{"姓名", "姓名"}, {"卡號", "卡號"}, {"日期", "日期"}, {"時間1", "時間1"},
+                                              {"時間2", "時間2"}, {"時間3", "時間3"}, {"時間4", "時間4"},
+                                              {"時數", "hrs"}, {"遲到", "late"}, {"早退", "leavee"},
+                                              {"缺席", "absent"}, {"大廈", "部門"}, {"職務", "職務"}}));
     DBGrid1->setEditTable(QStringLiteral("datakq"));
     DBGrid1->setDatabaseName(app::databaseFile());
     query = QStringLiteral("select * from datakq");
@@ -114,10 +108,7 @@ void Frmkq::Form_Load()
                    PagedValues::Blanks::Skipped);
     ui::listValues(Cna, app::db, QStringLiteral("people"), QStringLiteral("姓名"), PagedValues::Reading::Seeking,
                    PagedValues::Blanks::Skipped);
-    for (const auto& order : orders)
-        Corder->addItem(QString::fromUtf8(order[0]));
-    Corder->setCurrentIndex(-1);
-    Corder->setEditText(QStringLiteral("排序方法"));
+    querywindow::listOrders(Corder, orders, QStringLiteral("排序方法"));
 
     t1s->setDate(QDate::currentDate());
     t1e->setDate(QDate::currentDate());
@@ -127,36 +118,14 @@ void Frmkq::Ccx_Click()
 {
     QStringList clauses;
     if (Cck[0]->isChecked())
-        clauses << (t1s->date() == t1e->date()
-                        ? QStringLiteral(" datakq.日期 =") + sql::date(t1s->date()) + QStringLiteral(" ")
-                        : QStringLiteral(" datakq.日期  between ") + sql::date(t1s->date()) + QStringLiteral(" and ")
-                              + sql::date(t1e->date()));
-    const struct {
-        int box;
-        QComboBox* value;
-        const char* column;
-        const char* missing;
-    } texts[] = {
-        {2, Cka, " datakq.卡號=", "請選擇卡號"},
-        {4, Cna, " datakq.姓名=", "請選擇姓名"},
-        {1, Cbm, " datakq.部門=", "請選擇部門"},
-    };
-    for (const auto& t : texts) {
-        if (!Cck[t.box]->isChecked())
-            continue;
-        const QString value = t.value->currentText().trimmed();
-        if (value.isEmpty()) {
-            ui::MsgBox(QString::fromUtf8(t.missing), 48);
-            return;
-        }
-        clauses << QString::fromUtf8(t.column) + sql::text(value);
-    }
-    QString statement = QStringLiteral("select * from datakq ");
-    if (!clauses.isEmpty())
-        statement += QStringLiteral(" where ") + querywindow::joined(clauses);
-    if (const int order = querywindow::pickedItem(Corder); order >= 0)
-        statement += QString::fromUtf8(orders[order][1]);
-    query = statement;
+        clauses << querywindow::rangeClause(QStringLiteral(" datakq.日期 ="), QStringLiteral(" datakq.日期  between "),
+                                            sql::date(t1s->date()), sql::date(t1e->date()));
+    if (!querywindow::addClauses(clauses, {{Cck[2], Cka, " datakq.卡號=", "請選擇卡號"},
+                                           {Cck[4], Cna, " datakq.姓名=", "請選擇姓名"},
+                                           {Cck[1], Cbm, " datakq.部門=", "請選擇部門"}}))
+        return;
+    query = querywindow::statement(QStringLiteral("select * from datakq "), QStringLiteral(" where "), clauses,
+                                   querywindow::sortOf(orders, Corder));
     querywindow::show(DBGrid1, query);
 }
 

@@ -3,7 +3,6 @@
 #include "app.h"
 #include "boundgrid.h"
 #include "datepicker.h"
-#include "msgbox.h"
 #include "named.h"
 #include "pagedvalues.h"
 #include "querywindow.h"
@@ -110,14 +109,9 @@ void Frmque::buildControls()
 
 void Frmque::Form_Load()
 {
-    const QString columns[][2] = {
-        {"姓名", "姓名"}, {"大廈", "部門"}, {"職務", "職務"}, {"卡號", "卡號"}, {"日期", "日期"},
-        {"時間", "時間"}, {"地址", "地址"}, {"進出標誌", "flagio"}, {"採集標誌", "flag"},
-    };
-    QList<grid::Column> shown;
-    for (const auto& [caption, field] : columns)
-        shown.append({caption, field});
-    DBGrid1->setColumns(shown);
+    DBGrid1->setColumns(querywindow::columns({{"姓名", "姓名"}, {"大廈", "部門"}, {"職務", "職務"}, {"卡號", "卡號"},
+                                              {"日期", "日期"}, {"時間", "時間"}, {"地址", "地址"},
+                                              {"進出標誌", "flagio"}, {"採集標誌", "flag"}}));
     DBGrid1->setEditTable(QStringLiteral("data"));
     DBGrid1->setDatabaseName(app::databaseFile());
     querywindow::show(DBGrid1, base);
@@ -131,10 +125,7 @@ void Frmque::Form_Load()
                    PagedValues::Blanks::Skipped);
     ui::listValues(Cna, app::db, QStringLiteral("people"), QStringLiteral("姓名"), PagedValues::Reading::Seeking,
                    PagedValues::Blanks::Skipped);
-    for (const auto& order : orders)
-        Corder->addItem(QString::fromUtf8(order[0]));
-    Corder->setCurrentIndex(-1);
-    Corder->setEditText(QStringLiteral("排序方法"));
+    querywindow::listOrders(Corder, orders, QStringLiteral("排序方法"));
 
     t1s->setDate(QDate::currentDate());
     t1e->setDate(QDate::currentDate());
@@ -146,62 +137,33 @@ void Frmque::Ccx_Click()
 {
     QStringList clauses;
     if (Cck[0]->isChecked())
-        clauses << (t1s->date() == t1e->date()
-                        ? QStringLiteral(" data.日期 =") + sql::date(t1s->date()) + QStringLiteral(" ")
-                        : QStringLiteral(" data.日期  between ") + sql::date(t1s->date()) + QStringLiteral(" and ")
-                              + sql::date(t1e->date()));
+        clauses << querywindow::rangeClause(QStringLiteral(" data.日期 ="), QStringLiteral(" data.日期  between "),
+                                            sql::date(t1s->date()), sql::date(t1e->date()));
     if (Cck[3]->isChecked())
-        clauses << (t2s->time() == t2e->time()
-                        ? QStringLiteral(" data.時間=") + sql::time(t2s->time()) + QStringLiteral(" ")
-                        : QStringLiteral(" data.時間 between ") + sql::time(t2s->time()) + QStringLiteral(" and ")
-                              + sql::time(t2e->time()));
-    if (Cck[1]->isChecked()) {
-        if (!querywindow::isAddress(Cdoor->currentText())) {
-            ui::MsgBox(QStringLiteral("請選擇地址"), 48);
-            return;
-        }
-        clauses << QStringLiteral(" data.地址=") + sql::number(qint64(Cdoor->currentText().trimmed().toInt()));
-    }
-    if (Cck[2]->isChecked()) {
-        const QString card = Cka->currentText().trimmed();
-        if (card.isEmpty()) {
-            ui::MsgBox(QStringLiteral("請選擇卡號"), 48);
-            return;
-        }
-        clauses << QStringLiteral(" data.卡號=") + sql::text(card);
-    }
-    if (Cck[4]->isChecked()) {
-        const QString name = Cna->currentText().trimmed();
-        if (name.isEmpty()) {
-            ui::MsgBox(QStringLiteral("請選擇姓名"), 48);
-            return;
-        }
-        clauses << QStringLiteral(" people.姓名=") + sql::text(name);
-    }
-    QString statement = base + QStringLiteral(" ");
-    if (!clauses.isEmpty())
-        statement += QStringLiteral(" and ") + querywindow::joined(clauses);
-    if (const int order = querywindow::pickedItem(Corder); order >= 0)
-        statement += QString::fromUtf8(orders[order][1]);
+        clauses << querywindow::rangeClause(QStringLiteral(" data.時間="), QStringLiteral(" data.時間 between "),
+                                            sql::time(t2s->time()), sql::time(t2e->time()));
+    if (!querywindow::addClauses(clauses, {{Cck[1], Cdoor, " data.地址=", "請選擇地址", true},
+                                           {Cck[2], Cka, " data.卡號=", "請選擇卡號"},
+                                           {Cck[4], Cna, " people.姓名=", "請選擇姓名"}}))
+        return;
+    const QString statement = querywindow::statement(base + QStringLiteral(" "), QStringLiteral(" and "), clauses,
+                                                     querywindow::sortOf(orders, Corder));
     querywindow::show(DBGrid1, statement);
 }
 
 void Frmque::Command2_Click()
 {
-    using querywindow::copied;
     grid::BoundGrid* g = DBGrid1;
     querywindow::print(this, CRP, g, QStringLiteral("drda2.rpt"), [g] {
-        querywindow::stageRows(
-            g, QStringLiteral("dataPT"),
-            {copied(g, QStringLiteral("姓名")), copied(g, QStringLiteral("部門")), copied(g, QStringLiteral("職務")),
-             copied(g, QStringLiteral("地址")), copied(g, QStringLiteral("卡號")), copied(g, QStringLiteral("日期")),
-             {QStringLiteral("時間"),
-              [g](int row) {
-                  const QVariant t = g->Field(row, QStringLiteral("時間"));
-                  return t.isNull() || !t.isValid() ? QVariant() : QVariant(jet::storedTime(timeOf(t)));
-              }},
-             {QStringLiteral("flag"),
-              [g](int row) { return querywindow::directionText(g->Field(row, QStringLiteral("flag"))); }}});
+        QList<querywindow::Staged> columns = querywindow::copied(g, {"姓名", "部門", "職務", "地址", "卡號", "日期"});
+        columns.append({QStringLiteral("時間"), [g](int row) {
+                            const QVariant t = g->Field(row, QStringLiteral("時間"));
+                            return t.isNull() || !t.isValid() ? QVariant() : QVariant(jet::storedTime(timeOf(t)));
+                        }});
+        columns.append({QStringLiteral("flag"), [g](int row) {
+                            return querywindow::directionText(g->Field(row, QStringLiteral("flag")));
+                        }});
+        querywindow::stageRows(g, QStringLiteral("dataPT"), columns);
     });
 }
 

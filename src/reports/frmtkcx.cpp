@@ -97,16 +97,11 @@ void FrmTkcx::Form_Load()
     DTP1->setDate(QDate(today.year(), today.month(), 1));
     DTP2->setDate(today);
 
-    const char* const columns[][2] = {
-        {"大廈", "部門"},         {"姓名", "姓名"},         {"卡號", "卡號"},           {"物理卡號", "物理卡號"},
-        {"地址", "地址"},         {"鎖一狀態", "ctrl_state1"}, {"鎖二狀態", "ctrl_state2"}, {"開始時間", "開始時間"},
-        {"截止時間", "截止時間"}, {"開始星期", "開始星期"}, {"截止星期", "截止星期"},   {"開始日期", "開始日期"},
-        {"截止日期", "截止日期"}, {"日期", "日期"},
-    };
-    QList<grid::Column> shown;
-    for (const auto& [caption, field] : columns)
-        shown.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
-    DBGrid1->setColumns(shown);
+    DBGrid1->setColumns(querywindow::columns(
+        {{"大廈", "部門"}, {"姓名", "姓名"}, {"卡號", "卡號"}, {"物理卡號", "物理卡號"}, {"地址", "地址"},
+         {"鎖一狀態", "ctrl_state1"}, {"鎖二狀態", "ctrl_state2"}, {"開始時間", "開始時間"}, {"截止時間", "截止時間"},
+         {"開始星期", "開始星期"}, {"截止星期", "截止星期"}, {"開始日期", "開始日期"}, {"截止日期", "截止日期"},
+         {"日期", "日期"}}));
     DBGrid1->setDatabaseName(app::databaseFile());
     querywindow::show(DBGrid1, QStringLiteral("select * from Dfaka"));
 
@@ -117,10 +112,7 @@ void FrmTkcx::Form_Load()
                    PagedValues::Blanks::Skipped);
     ui::listValues(Cxm, app::db, QStringLiteral("dfaka"), QStringLiteral("姓名"), PagedValues::Reading::Scanning,
                    PagedValues::Blanks::Skipped);
-    for (const auto& order : orders)
-        Combo1->addItem(QString::fromUtf8(order[0]));
-    Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(QStringLiteral("排序方式"));
+    querywindow::listOrders(Combo1, orders, QStringLiteral("排序方式"));
 }
 
 // Values are taken as typed, without a check: an empty box lists the rows
@@ -135,31 +127,25 @@ void FrmTkcx::Command1_Click()
     if (Ch[3]->isChecked())
         clauses << QStringLiteral("日期 between ") + sql::date(DTP1->date()) + QStringLiteral(" and ")
                        + sql::date(DTP2->date());
-    QString statement = QStringLiteral("select * from Dfaka");
-    if (!clauses.isEmpty())
-        statement += QStringLiteral(" where ") + querywindow::joined(clauses);
+    // The key is compared as typed, so one typed by hand sorts too.
     const QString key = Combo1->currentText().trimmed();
+    QString sort;
     for (const auto& order : orders)
         if (key == QString::fromUtf8(order[0]))
-            statement += QString::fromUtf8(order[1]);
-    querywindow::show(DBGrid1, statement);
+            sort = QString::fromUtf8(order[1]);
+    querywindow::show(DBGrid1, querywindow::statement(QStringLiteral("select * from Dfaka"), QStringLiteral(" where "),
+                                                      clauses, sort));
 }
 
 void FrmTkcx::Command2_Click()
 {
-    using querywindow::copied;
     grid::BoundGrid* g = DBGrid1;
-    const auto passMode = [g](const char* field) {
-        const QString name = QString::fromLatin1(field);
-        return querywindow::Staged{name, [g, name](int row) { return querywindow::passModeText(g->Field(row, name)); }};
-    };
-    querywindow::print(this, Cr, g, QStringLiteral("drtk.rpt"), [=] {
-        QList<querywindow::Staged> columns;
-        for (const char* field : {"姓名", "部門", "物理卡號", "卡號", "地址", "開始日期", "開始時間", "開始星期",
-                                  "截止日期", "截止時間", "截止星期"})
-            columns << copied(g, QString::fromUtf8(field));
-        columns << passMode("ctrl_state1") << passMode("ctrl_state2");
-        querywindow::stageRows(g, QStringLiteral("dfakapt"), columns);
+    querywindow::print(this, Cr, g, QStringLiteral("drtk.rpt"), [g] {
+        querywindow::stageRows(g, QStringLiteral("dfakapt"),
+                               querywindow::copied(g, {"姓名", "部門", "物理卡號", "卡號", "地址", "開始日期", "開始時間",
+                                                       "開始星期", "截止日期", "截止時間", "截止星期"})
+                                   << querywindow::passMode(g, QStringLiteral("ctrl_state1"))
+                                   << querywindow::passMode(g, QStringLiteral("ctrl_state2")));
     });
 }
 

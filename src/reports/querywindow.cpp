@@ -5,14 +5,56 @@
 #include "msgbox.h"
 #include "programfolder.h"
 #include "recordset.h"
+#include "sqlvalue.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLocale>
 
 namespace querywindow {
 
+QList<grid::Column> columns(std::initializer_list<std::pair<const char*, const char*>> captionsAndFields)
+{
+    QList<grid::Column> shown;
+    for (const auto& [caption, field] : captionsAndFields)
+        shown.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
+    return shown;
+}
+
+void listOrders(QComboBox* box, const QStringList& items, const QString& caption)
+{
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(caption);
+}
+
 QString joined(const QStringList& clauses) { return clauses.join(QStringLiteral(" and ")); }
+
+QString statement(const QString& start, const QString& opening, const QStringList& clauses, const QString& sort)
+{
+    return start + (clauses.isEmpty() ? QString() : opening + joined(clauses)) + sort;
+}
+
+QString rangeClause(const QString& equal, const QString& between, const QString& first, const QString& last)
+{
+    return first == last ? equal + first + QStringLiteral(" ") : between + first + QStringLiteral(" and ") + last;
+}
+
+bool addClauses(QStringList& clauses, std::initializer_list<TextFilter> filters)
+{
+    for (const TextFilter& f : filters) {
+        if (!f.ticked->isChecked())
+            continue;
+        const QString value = f.box->currentText().trimmed();
+        if (value.isEmpty() || (f.address && !isAddress(value))) {
+            ui::MsgBox(QString::fromUtf8(f.missing), 48);
+            return false;
+        }
+        clauses << QString::fromUtf8(f.clause) + (f.address ? sql::number(qint64(value.toInt())) : sql::text(value));
+    }
+    return true;
+}
 
 bool isAddress(const QString& text)
 {
@@ -98,9 +140,19 @@ void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* gri
     }
 }
 
-Staged copied(grid::BoundGrid* grid, const QString& field)
+QList<Staged> copied(grid::BoundGrid* grid, std::initializer_list<const char*> fields)
 {
-    return {field, [grid, field](int row) { return grid->Field(row, field); }};
+    QList<Staged> staged;
+    for (const char* name : fields) {
+        const QString field = QString::fromUtf8(name);
+        staged.append({field, [grid, field](int row) { return grid->Field(row, field); }});
+    }
+    return staged;
+}
+
+Staged passMode(grid::BoundGrid* grid, const QString& field)
+{
+    return {field, [grid, field](int row) { return passModeText(grid->Field(row, field)); }};
 }
 
 void stageRows(grid::BoundGrid* grid, const QString& table, const QList<Staged>& columns)

@@ -207,16 +207,7 @@ TEST_F(Attendance, AnEditedCellReachesItsOwnRow)
 {
     const int row = 2;  // 000101 on 2 March
     ASSERT_EQ(shown()[row], "000101@0302");
-    w->DBGrid1->setCurrentIndex(w->DBGrid1->model()->index(row, 8));  // 遲到
-    w->DBGrid1->setFocus();
-    QTest::keyClick(w->DBGrid1, Qt::Key_F2);
-    QWidget* editor = QApplication::focusWidget();
-    ASSERT_NE(editor, w->DBGrid1);
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(editor, Qt::Key_Backspace);
-    QTest::keyClicks(editor, "3");
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(editCell(w->DBGrid1, row, 8, "3"));  // 遲到
     EXPECT_EQ(scalar("select late from datakq where 卡號='000101' and 日期=#2026-03-02#").toInt(), 3);
     EXPECT_EQ(count("datakq", "late=3"), 1);
 }

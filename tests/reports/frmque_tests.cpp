@@ -296,18 +296,7 @@ TEST_F(Swipes, AnEditedCellReachesItsOwnSwipeAndNoOther)
     const QStringList before = shown();
     ASSERT_EQ(before.count("000103@0303 0915"), 2);
     const int row = before.lastIndexOf("000103@0303 0915");
-    w->DBGrid1->setRow(row);
-    const QModelIndex cell = w->DBGrid1->model()->index(row, 6);  // 地址
-    w->DBGrid1->setCurrentIndex(cell);
-    w->DBGrid1->setFocus();
-    QTest::keyClick(w->DBGrid1, Qt::Key_F2);
-    QWidget* editor = QApplication::focusWidget();
-    ASSERT_NE(editor, w->DBGrid1);
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(editor, Qt::Key_Backspace);
-    QTest::keyClicks(editor, "42");
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::processEvents();  // the editor hands its text over once the key is handled
+    ASSERT_TRUE(editCell(w->DBGrid1, row, 6, "42"));  // 地址
     EXPECT_EQ(count("data", "地址=42"), 1);
     EXPECT_EQ(count("data", "地址=7 and 卡號='000103'"), 1);
     EXPECT_EQ(scalar("select max(rowid) from data where 地址=42").toLongLong(),

@@ -6,6 +6,7 @@
 #include "reportcontrol.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -81,6 +82,37 @@ QStringList QueryWindowTest::items(QComboBox* box)
     for (int i = 0; i < box->count(); ++i)
         out << box->itemText(i);
     return out;
+}
+
+bool QueryWindowTest::editCell(grid::BoundGrid* grid, int row, int column, const QString& text)
+{
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(row, column));
+    bool opened = false;
+    for (int way = 0; way < 2; ++way) {
+        if (way == 0)
+            QTest::keyClick(grid, Qt::Key_F2);
+        else
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->currentIndex()).center());
+        QWidget* editor = QApplication::focusWidget();
+        if (editor == grid)
+            continue;
+        opened = true;
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();  // the editor hands its text over once the key is handled
+    }
+    return opened;
+}
+
+bool QueryWindowTest::anyCellEditable(grid::BoundGrid* grid)
+{
+    for (int column = 0; column < grid->model()->columnCount(); ++column)
+        if (grid->model()->flags(grid->model()->index(0, column)).testFlag(Qt::ItemIsEditable))
+            return true;
+    return false;
 }
 
 QStringList QueryWindowTest::listed(grid::BoundGrid* grid, const QString& field)

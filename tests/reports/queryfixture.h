@@ -29,6 +29,12 @@ protected:
     // Chooses an item from a box's open list.
     static void pick(QComboBox* box, int index);
     static QStringList items(QComboBox* box);
+    // Types into a cell as the operator does: F2, the cell's text replaced
+    // and Enter; then a double click and the same once more. Returns whether
+    // an editor opened.
+    static bool editCell(grid::BoundGrid* grid, int row, int column, const QString& text);
+    // Whether any cell of the grid's first row takes an edit.
+    static bool anyCellEditable(grid::BoundGrid* grid);
     // The texts of one field of every row the grid lists, in its order.
     static QStringList listed(grid::BoundGrid* grid, const QString& field);
     // The texts of one column of a table, in the order its rows were written.
