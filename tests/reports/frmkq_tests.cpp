@@ -90,8 +90,8 @@ TEST_F(Attendance, EachFilterAndOrderBuildsItsStatementAndListsItsRows)
          {"000102@0303", "000101@0304", "000101@0302", "000102@0302", "000104@0303"}},
         {"one day and a building, by building",
          [](Frmkq& f) {
-             f.t1s->setDate(d2);
-             f.t1e->setDate(d2);
+             type(f.t1s, d2);
+             type(f.t1e, d2);
              click(f.Cck[0]);
              click(f.Cck[1]);
              type(f.Cbm, "東方廣場第二座");
@@ -102,8 +102,8 @@ TEST_F(Attendance, EachFilterAndOrderBuildsItsStatementAndListsItsRows)
          {"000104@0303"}},
         {"days, by date",
          [](Frmkq& f) {
-             f.t1s->setDate(d1);
-             f.t1e->setDate(d2);
+             type(f.t1s, d1);
+             type(f.t1e, d2);
              click(f.Cck[0]);
              pick(f.Corder, 0);
          },

@@ -68,8 +68,8 @@ protected:
     }
     void setDays(const QDate& first, const QDate& last)
     {
-        w->t1s->setDate(first);
-        w->t1e->setDate(last);
+        type(w->t1s, first);
+        type(w->t1e, last);
     }
     std::unique_ptr<Frmque> w;
 };
@@ -121,16 +121,16 @@ TEST_F(Swipes, EachFilterAndOrderBuildsItsStatementAndListsItsRows)
          {"000101@0302 0840", "000101@0303 1735"}},
         {"times of day, by time",
          [](Frmque& f) {
-             f.t2s->setTime(QTime(8, 0));
-             f.t2e->setTime(QTime(12, 0));
+             type(f.t2s, "080000");
+             type(f.t2e, "120000");
              click(f.Cck[3]);
              pick(f.Corder, 1);
          },
          "  and  data.時間 between #08:00:00# and #12:00:00# order by data.時間",
          {"000101@0302 0840", "000103@0303 0915", "000104@0303 1200"}},
         {"one time", [](Frmque& f) {
-             f.t2s->setTime(QTime(7, 55));
-             f.t2e->setTime(QTime(7, 55));
+             type(f.t2s, "075500");
+             type(f.t2e, "075500");
              click(f.Cck[3]);
          },
          "  and  data.時間=#07:55:00# ", {"000102@0302 0755"}},
@@ -164,8 +164,8 @@ TEST_F(Swipes, EachFilterAndOrderBuildsItsStatementAndListsItsRows)
         {"every filter, in the fixed order",
          [this](Frmque& f) {
              setDays(d1, d3);
-             f.t2s->setTime(QTime(8, 0));
-             f.t2e->setTime(QTime(18, 0));
+             type(f.t2s, "080000");
+             type(f.t2e, "180000");
              for (int i : {4, 2, 1, 3, 0})
                  click(f.Cck[i]);
              type(f.Cdoor, "2");

@@ -93,8 +93,8 @@ TEST_F(ReturnedCards, EachFilterAndOrderBuildsItsStatementAndListsItsRows)
          "select * from Dfaka order by 卡號,地址,日期", {"000101@1", "000101@17", "000102@2", "000103@5", "000104@8"}},
         {"days of return, both ends included, by day",
          [](FrmTkcx& f) {
-             f.DTP1->setDate(QDate(2026, 3, 2));
-             f.DTP2->setDate(QDate(2026, 3, 4));
+             type(f.DTP1, QDate(2026, 3, 2));
+             type(f.DTP2, QDate(2026, 3, 4));
              click(f.Ch[3]);
              pick(f.Combo1, 4);
          },
@@ -128,8 +128,8 @@ TEST_F(ReturnedCards, EachFilterAndOrderBuildsItsStatementAndListsItsRows)
              type(f.Cbm, "東方廣場第二座");
              type(f.Cxm, "歐陽志明");
              type(f.Ckh, "000101");
-             f.DTP1->setDate(QDate(2026, 3, 1));
-             f.DTP2->setDate(QDate(2026, 3, 31));
+             type(f.DTP1, QDate(2026, 3, 1));
+             type(f.DTP2, QDate(2026, 3, 31));
          },
          "select * from Dfaka where 部門='東方廣場第二座' and 姓名='歐陽志明' and 卡號='000101' and 日期 between "
          "#2026-03-01# and #2026-03-31#",

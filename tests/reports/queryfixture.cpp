@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -61,6 +62,18 @@ void QueryWindowTest::type(QComboBox* box, const QString& text)
         else
             QTest::sendKeyEvent(QTest::Click, box->lineEdit(), Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+void QueryWindowTest::type(QDateTimeEdit* picker, const QString& digits)
+{
+    picker->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(picker, digits);
+    QTest::keyClick(picker, Qt::Key_Tab);
+}
+
+void QueryWindowTest::type(QDateTimeEdit* picker, const QDate& day)
+{
+    type(picker, day.toString(QStringLiteral("yyyyMMdd")));
 }
 
 void QueryWindowTest::pick(QComboBox* box, int index)

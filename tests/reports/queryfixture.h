@@ -8,6 +8,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDate;
+class QDateTimeEdit;
 class QWidget;
 namespace grid {
 class BoundGrid;
@@ -26,6 +28,9 @@ protected:
     static void click(QWidget* control);
     // The box's text replaced by typed keys.
     static void type(QComboBox* box, const QString& text);
+    // A date or time typed into a picker as digits, tabbing in and out.
+    static void type(QDateTimeEdit* picker, const QString& digits);
+    static void type(QDateTimeEdit* picker, const QDate& day);
     // Chooses an item from a box's open list.
     static void pick(QComboBox* box, int index);
     static QStringList items(QComboBox* box);
