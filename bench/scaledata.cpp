@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -187,6 +189,20 @@ QString scaleDatabase(qint64 swipes, int people)
     if (!QFile::rename(partial, path))
         throw std::runtime_error("could not name " + path.toStdString());
     return path;
+}
+
+qint64 takeSwipesOption(int& argc, char** argv)
+{
+    qint64 swipes = fullSwipes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--swipes=", 9) == 0) {
+            swipes = std::atoll(argv[i] + 9);
+            std::memmove(argv + i, argv + i + 1, sizeof(char*) * static_cast<size_t>(argc - i));
+            --argc;
+            --i;
+        }
+    }
+    return swipes;
 }
 
 }  // namespace benchdata

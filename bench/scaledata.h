@@ -29,4 +29,8 @@ inline constexpr int fullPeople = 200'000;
 // takes its rows back out, so the file stays as described.
 QString scaleDatabase(qint64 swipes = fullSwipes, int people = fullPeople);
 
+// The swipes a benchmark's --swipes=N asks for (fullSwipes without it),
+// taken out of the arguments before the benchmark library reads them.
+qint64 takeSwipesOption(int& argc, char** argv);
+
 }  // namespace benchdata

@@ -92,14 +92,7 @@ void Frmque::buildControls()
     filters->addWidget(Cna, 1, 5);
     filters->addWidget(Corder, 1, 6, 1, 2);
     filters->setColumnStretch(8, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* b : {Ccx, Command2, Command1})
-        buttons->addWidget(b);
-    auto* whole = new QVBoxLayout(this);
-    whole->addLayout(filters);
-    whole->addLayout(buttons);
-    whole->addWidget(DBGrid1, 1);
+    querywindow::layOut(this, filters, {Ccx, Command2, Command1}, DBGrid1);
     resize(784, 540);
 
     connect(Ccx, &QPushButton::clicked, this, &Frmque::Ccx_Click);

@@ -10,9 +10,24 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QLocale>
 
 namespace querywindow {
+
+void layOut(QWidget* window, QLayout* filters, std::initializer_list<QPushButton*> buttons, QWidget* grid)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    auto* whole = new QVBoxLayout(window);
+    whole->addLayout(filters);
+    whole->addLayout(row);
+    whole->addWidget(grid, 1);
+}
 
 QList<grid::Column> columns(std::initializer_list<std::pair<const char*, const char*>> captionsAndFields)
 {

@@ -12,12 +12,18 @@
 
 class QCheckBox;
 class QComboBox;
+class QLayout;
+class QPushButton;
 class QWidget;
 
 // What the four query and print windows (swipes, attendance, issued cards,
 // returned cards) share: joining the ticked filters, the checks of typed
 // values, showing a statement's rows and printing them through a template.
 namespace querywindow {
+
+// The window's layout: the filters at the top, the buttons under them at
+// the right, the grid taking the rest.
+void layOut(QWidget* window, QLayout* filters, std::initializer_list<QPushButton*> buttons, QWidget* grid);
 
 // The grid's columns from pairs of caption and field.
 QList<grid::Column> columns(std::initializer_list<std::pair<const char*, const char*>> captionsAndFields);
