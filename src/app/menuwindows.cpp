@@ -13,13 +13,17 @@
 #include "frmetd.h"
 #include "frmfk.h"
 #include "frmfkj.h"
+#include "frmfkxxcx.h"
 #include "frmfkzl.h"
+#include "frmkq.h"
 #include "frmkqzl.h"
+#include "frmque.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
 #include "frmssjsn.h"
 #include "frmssxx.h"
 #include "frmsys.h"
+#include "frmtkcx.h"
 #include "frmwts.h"
 #include "frmxg.h"
 #include "sjkwf2.h"
@@ -77,12 +81,16 @@ void installMenuWindows()
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
         {21, Shown::Modal, makeLoaded<FrmssjsN>},
+        {22, Shown::Modal, make<FrmFKXXCX>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
+        {27, Shown::Modal, make<Frmque>},
+        {28, Shown::Modal, make<Frmkq>},
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
         {32, Shown::Modal, make<FrmEtD>},
+        {33, Shown::Modal, make<FrmTkcx>},
         {34, Shown::Modal, make<FrmSSXX>},
         {35, Shown::Modal, makeLoaded<Form1>},
         {36, Shown::Modal, make<sjkwf2>},

@@ -75,6 +75,8 @@ create table people (
 create index people_primarykey on people (卡號);
 -- For speed only, named by no recordset: the card windows find a department's holders by this.
 create index people_department on people (部門);
+-- The query windows list the names and find people by name.
+create index people_name on people (姓名);
 
 create table dpeople (
   卡號 text collate nocase,
@@ -185,6 +187,8 @@ create table data (
 -- table, and the second gives the swipes in time order without a sort.
 create index data_lookup on data (卡號, 日期, 時間, flag);
 create index data_day on data (日期, 時間);
+-- The swipe query lists the addresses swiped at, and finds and sorts by address.
+create index data_address on data (地址, 日期, 時間);
 
 create table datakq (
   卡號 text collate nocase,

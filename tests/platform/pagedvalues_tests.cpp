@@ -59,6 +59,31 @@ TEST_F(Paged, EveryDistinctValueOnceInTheColumnsOrder)
     }
 }
 
+TEST_F(Paged, SeekingOrSkippingBlanksListsTheSameValuesLessTheBlanks)
+{
+    db.Execute("insert into people (卡號) values ('   ')");
+    db.Execute("insert into people (卡號) values ('')");
+    QStringList expected;
+    for (jet::Recordset rs = db.OpenRecordset("select distinct 卡號 from people where trim(卡號)<>'' order by 卡號");
+         !rs.Eof(); rs.MoveNext())
+        expected << rs.Field(0).toString();
+    ASSERT_EQ(expected.size(), 100);
+    using ui::PagedValues;
+    for (PagedValues::Reading reading : {PagedValues::Reading::Scanning, PagedValues::Reading::Seeking})
+        for (int pageSize : {1, 7, 100, 101}) {
+            SCOPED_TRACE(pageSize);
+            PagedValues values(db, "people", "卡號", nullptr, pageSize, reading, PagedValues::Blanks::Skipped);
+            EXPECT_GT(values.rowCount(), 0);
+            while (values.canFetchMore(QModelIndex()))
+                values.fetchMore(QModelIndex());
+            EXPECT_EQ(everyValue(values), expected);
+        }
+    // Seeking alone leaves Null out, and keeps what is blank but not Null.
+    PagedValues sought(db, "people", "卡號", nullptr, 500, PagedValues::Reading::Seeking);
+    EXPECT_EQ(sought.rowCount(), 102);
+    EXPECT_EQ(sought.index(0, 0).data().toString(), "");
+}
+
 TEST_F(Paged, TheOpenListReadsTheNextPageWhenScrolledToItsEnd)
 {
     QComboBox box;  // as the program's pick-or-type boxes are: no completer, which would read every page

@@ -6,6 +6,7 @@
 #include "reportpages.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -86,6 +87,16 @@ void ReportControl::setReportFileName(const QString& path) { reportFile = path; 
 QString ReportControl::ReportFileName() const { return reportFile; }
 
 QDate ReportControl::printDate() const { return date.isValid() ? date : QDate::currentDate(); }
+
+qint64 ReportControl::leastPages(qint64 rows) const
+{
+    const Template layout = readTemplate(reportFile);
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&sink);
+    setUpPage(layout, writer);
+    return report::leastPages(layout, rows, writer);
+}
 
 void ReportControl::writePdf(const QString& path) const { writePdfFile(contentOf(*this), path); }
 

@@ -23,6 +23,9 @@ public:
     // The preview window, modal. Throws ReportError (template) or
     // jet::DbError (staging table) before showing anything.
     void PrintReport(QWidget* parent = nullptr) const;
+    // The fewest pages the template makes of so many rows, for telling the
+    // operator before a long print. Throws ReportError for a faulty template.
+    qint64 leastPages(qint64 rows) const;
     // Writes the report as a PDF file, replacing one that is there.
     void writePdf(const QString& path) const;
 

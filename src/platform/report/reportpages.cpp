@@ -134,6 +134,24 @@ void drawCells(QPainter& p, const QVector<int>& group, const QVector<double>& wi
 
 }  // namespace
 
+qint64 leastPages(const Template& layout, qint64 rows, QPagedPaintDevice& device)
+{
+    const PageGeometry g = geometry(layout, device);
+    const double mm = device.logicalDpiX() / 25.4;
+    QVector<double> widths;
+    int captionLines = 1;
+    for (const Column& c : layout.columns) {
+        widths << std::min(c.width * mm, g.width);
+        const double inner = std::max(widths.back() - 2 * g.padding, mm);
+        captionLines = std::max(captionLines, int(wrapCell(c.caption, g.captionFont, &device, inner).size()));
+    }
+    const double bodyTop = g.titleHeight + g.lineHeight + g.padding * 2 + captionLines * g.pitch + g.gap;
+    const double footerHeight = g.lineHeight + g.padding * 2;
+    const qint64 perPage = std::max<qint64>(1, qint64((g.height - bodyTop - footerHeight) / (g.pitch + g.gap)));
+    const qint64 bands = std::max<qint64>(1, (rows + perPage - 1) / perPage);
+    return bands * columnGroups(widths, g.width).size();
+}
+
 int paintReport(const ReportContent& content, QPagedPaintDevice& device)
 {
     const Template& layout = content.layout;

@@ -25,6 +25,10 @@ ReportContent readContent(const Template& layout, const QString& databaseFile);
 // page repeats the first column. Returns the number of pages drawn.
 int paintReport(const ReportContent& content, QPagedPaintDevice& device);
 
+// The fewest pages a report of `rows` rows makes: as many as it takes when
+// every value fits its column on one line.
+qint64 leastPages(const Template& layout, qint64 rows, QPagedPaintDevice& device);
+
 // The page size, orientation and margins the report is laid out for.
 void setUpPage(const Template& layout, QPagedPaintDevice& device);
 

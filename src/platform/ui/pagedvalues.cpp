@@ -9,8 +9,9 @@
 namespace ui {
 
 PagedValues::PagedValues(jet::Database& database, const QString& tableName, const QString& columnName,
-                         QObject* parent, int rows)
-    : QAbstractListModel(parent), db(database), table(tableName), column(columnName), pageSize(rows)
+                         QObject* parent, int rows, Reading how, Blanks blankValues)
+    : QAbstractListModel(parent), db(database), table(tableName), column(columnName), pageSize(rows), reading(how),
+      blanks(blankValues)
 {
     fetchMore(QModelIndex());
 }
@@ -35,7 +36,10 @@ void PagedValues::fetchMore(const QModelIndex& parent)
         return;
     QStringList page;
     try {
-        page = nextPage();
+        // A page of nothing but blanks left out is no page to show.
+        do
+            page = nextPage();
+        while (page.isEmpty() && !complete);
     } catch (const jet::DbError& e) {
         // A list that can't be read is told once and offers what it has.
         complete = true;
@@ -50,9 +54,17 @@ void PagedValues::fetchMore(const QModelIndex& parent)
     endInsertRows();
 }
 
+QStringList PagedValues::nextPage()
+{
+    QStringList page = reading == Reading::Seeking ? soughtPage() : scannedPage();
+    if (blanks == Blanks::Skipped)
+        page.removeIf([](const QString& v) { return v.trimmed().isEmpty(); });
+    return page;
+}
+
 // After the last value read, in the column's order; the first page starts
 // from the beginning, Null included.
-QStringList PagedValues::nextPage()
+QStringList PagedValues::scannedPage()
 {
     QString select = QStringLiteral("select distinct ") + column + QStringLiteral(" from ") + table;
     if (last.isValid())
@@ -74,11 +86,35 @@ QStringList PagedValues::nextPage()
     return page;
 }
 
-void listValues(QComboBox* box, jet::Database& db, const QString& table, const QString& column)
+// Each value is the least one after the last: one step on the index. A page
+// ends early when the column has no more values.
+QStringList PagedValues::soughtPage()
+{
+    started = true;
+    QStringList page;
+    while (page.size() < pageSize) {
+        QString select = QStringLiteral("select min(") + column + QStringLiteral(") from ") + table;
+        if (last.isValid())
+            select += QStringLiteral(" where ") + column + QStringLiteral(" > ") + sql::text(last.toString());
+        jet::Recordset rs = db.OpenRecordset(select, jet::dbOpenSnapshot);
+        const QVariant v = rs.Eof() ? QVariant() : rs.Field(0);
+        rs.Close();
+        if (!v.isValid() || v.isNull()) {
+            complete = true;
+            break;
+        }
+        last = v.toString();
+        page << last.toString();
+    }
+    return page;
+}
+
+void listValues(QComboBox* box, jet::Database& db, const QString& table, const QString& column,
+                PagedValues::Reading reading, PagedValues::Blanks blanks)
 {
     const QString text = box->currentText();
     const QSignalBlocker quiet(box);
-    box->setModel(new PagedValues(db, table, column, box));  // deletes the box's own old list
+    box->setModel(new PagedValues(db, table, column, box, 200, reading, blanks));  // deletes the box's own old list
     box->setCurrentIndex(-1);
     box->setEditText(text);
 }

@@ -16,8 +16,18 @@ namespace ui {
 // would read every page at once.
 class PagedValues : public QAbstractListModel {
 public:
+    // How a page is read. Scanning takes the page's values in one distinct
+    // select: right for a column whose values repeat little. Seeking finds
+    // each value by one look-up of the next one on the column's index, so a
+    // column of a few values over millions of rows (the addresses of the
+    // swipes) lists at once; it needs an index that starts with the column,
+    // and leaves Null out.
+    enum class Reading { Scanning, Seeking };
+    // Whether Null and blank values (nothing but spaces) are listed.
+    enum class Blanks { Listed, Skipped };
+
     PagedValues(jet::Database& db, const QString& table, const QString& column, QObject* parent = nullptr,
-                int pageSize = 200);
+                int pageSize = 200, Reading reading = Reading::Scanning, Blanks blanks = Blanks::Listed);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -26,11 +36,15 @@ public:
 
 private:
     QStringList nextPage();
+    QStringList scannedPage();
+    QStringList soughtPage();
 
     jet::Database& db;
     QString table;
     QString column;
     int pageSize;
+    Reading reading;
+    Blanks blanks;
     QStringList values;
     QVariant last;  // the last value that isn't Null
     bool started = false;
@@ -40,6 +54,8 @@ private:
 // Gives the box the column's values as its list, in place of the list it
 // had, and leaves its text as it stands: no signal of the box tells of the
 // change.
-void listValues(QComboBox* box, jet::Database& db, const QString& table, const QString& column);
+void listValues(QComboBox* box, jet::Database& db, const QString& table, const QString& column,
+                PagedValues::Reading reading = PagedValues::Reading::Scanning,
+                PagedValues::Blanks blanks = PagedValues::Blanks::Listed);
 
 }  // namespace ui

@@ -1,0 +1,162 @@
+// The swipe query window over a file of real-site size: 10 000 000 swipes
+// and 200 000 people (see scaledata.h). Run with --swipes=N to measure a
+// smaller file made the same way.
+#include "app.h"
+#include "boundgrid.h"
+#include "frmque.h"
+#include "msgbox.h"
+#include "programfolder.h"
+#include "reportcontrol.h"
+#include "scaledata.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+
+namespace {
+
+qint64 swipes = benchdata::fullSwipes;
+QTemporaryDir* folder = nullptr;
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void paint(QWidget& w)
+{
+    w.repaint();
+    QCoreApplication::processEvents();
+}
+
+// The program folder holds the large file under the database's own name,
+// and the report templates.
+void useScaleDatabase()
+{
+    const QString path = benchdata::scaleDatabase(swipes, benchdata::fullPeople);
+    folder = new QTemporaryDir;
+    QFile::link(path, folder->filePath(QStringLiteral("kestrom.mdb")));
+    const QDir templates(QStringLiteral(KESTROM_REPORT_TEMPLATES));
+    for (const QString& name : templates.entryList({QStringLiteral("*.rpt")}))
+        QFile::copy(templates.filePath(name), folder->filePath(name));
+    platform::setProgramFolder(folder->path());
+    app::db = jet::OpenDatabase(app::databaseFile());
+    ui::setMessageHandler([](const ui::MessageCall& call) { return ui::defaultButton(call.style); });
+}
+
+// Construction to the first screen of every joined swipe, lists filled.
+void queryWindowOpens(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        auto* w = new Frmque;
+        w->resize(800, 600);
+        w->show();
+        paint(*w);
+        state.SetIterationTime(millisecondsSince(start) / 1000);
+        delete w;
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(queryWindowOpens)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+// One card over a month, clicked as the operator does, to its first screen.
+void queryByCardAndDays(benchmark::State& state)
+{
+    Frmque w;
+    w.resize(800, 600);
+    w.show();
+    paint(w);
+    w.Cck[0]->setChecked(true);
+    w.Cck[2]->setChecked(true);
+    w.t1s->setDate(QDate(2025, 6, 1));
+    w.t1e->setDate(QDate(2025, 6, 30));
+    int n = 0;
+    for (auto _ : state) {
+        w.Cka->setEditText(QStringLiteral("%1").arg(++n * 97 % 1000 + 1, 6, 10, QLatin1Char('0')));
+        const auto start = std::chrono::steady_clock::now();
+        w.Ccx->click();
+        paint(w);
+        state.SetIterationTime(millisecondsSince(start) / 1000);
+        if (w.DBGrid1->RecordCount() == 0)
+            state.SkipWithError("nothing listed");
+    }
+}
+BENCHMARK(queryByCardAndDays)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+// From the first screen to the last row, once every row is counted.
+void scrollToTheEnd(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Frmque w;
+        w.resize(800, 600);
+        w.show();
+        paint(w);
+        while (w.DBGrid1->isCounting())
+            QCoreApplication::processEvents();
+        const auto start = std::chrono::steady_clock::now();
+        w.DBGrid1->setFocus();
+        w.DBGrid1->setRow(w.DBGrid1->RecordCount() - 1);
+        paint(w);
+        state.SetIterationTime(millisecondsSince(start) / 1000);
+        if (w.DBGrid1->RecordCount() < swipes)
+            state.SkipWithError("rows missing");
+    }
+}
+BENCHMARK(scrollToTheEnd)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// One address over 37 days, about 10 000 swipes: staged and written as a
+// PDF, the question before a long print answered yes.
+void printTenThousandRows(benchmark::State& state)
+{
+    Frmque w;
+    w.resize(800, 600);
+    w.show();
+    paint(w);
+    w.Cck[0]->setChecked(true);
+    w.t1s->setDate(QDate(2025, 3, 1));
+    w.t1e->setDate(QDate(2025, 4, 6));
+    w.Cck[1]->setChecked(true);
+    w.Cdoor->setEditText(QStringLiteral("7"));
+    w.Ccx->click();
+    while (w.DBGrid1->isCounting())
+        QCoreApplication::processEvents();
+    ui::setMessageHandler([](const ui::MessageCall&) { return int(ui::vbYes); });
+    report::setPreviewHandler(
+        [](const report::ReportControl& control) { control.writePdf(folder->filePath(QStringLiteral("out.pdf"))); });
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        w.Command2->click();
+        state.SetIterationTime(millisecondsSince(start) / 1000);
+    }
+    state.counters["rows"] = w.DBGrid1->RecordCount();
+    report::setPreviewHandler({});
+    ui::setMessageHandler([](const ui::MessageCall& call) { return ui::defaultButton(call.style); });
+}
+BENCHMARK(printTenThousandRows)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchdata::takeSizeOption(argc, argv, "--swipes=", swipes);
+    benchmark::Initialize(&argc, argv);
+    const auto start = std::chrono::steady_clock::now();
+    useScaleDatabase();
+    std::fprintf(stderr, "database ready after %.0f ms\n", millisecondsSince(start));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    app::db.Close();
+    delete folder;
+    return 0;
+}

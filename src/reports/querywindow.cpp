@@ -1,0 +1,187 @@
+#include "querywindow.h"
+
+#include "app.h"
+#include "dbfailure.h"
+#include "msgbox.h"
+#include "programfolder.h"
+#include "recordset.h"
+#include "sqlvalue.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QLocale>
+
+namespace querywindow {
+
+void layOut(QWidget* window, QLayout* filters, std::initializer_list<QPushButton*> buttons, QWidget* grid)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    auto* whole = new QVBoxLayout(window);
+    whole->addLayout(filters);
+    whole->addLayout(row);
+    whole->addWidget(grid, 1);
+}
+
+QList<grid::Column> columns(std::initializer_list<std::pair<const char*, const char*>> captionsAndFields)
+{
+    QList<grid::Column> shown;
+    for (const auto& [caption, field] : captionsAndFields)
+        shown.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
+    return shown;
+}
+
+void listOrders(QComboBox* box, const QStringList& items, const QString& caption)
+{
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(caption);
+}
+
+QString joined(const QStringList& clauses) { return clauses.join(QStringLiteral(" and ")); }
+
+QString statement(const QString& start, const QString& opening, const QStringList& clauses, const QString& sort)
+{
+    return start + (clauses.isEmpty() ? QString() : opening + joined(clauses)) + sort;
+}
+
+QString rangeClause(const QString& equal, const QString& between, const QString& first, const QString& last)
+{
+    return first == last ? equal + first + QStringLiteral(" ") : between + first + QStringLiteral(" and ") + last;
+}
+
+bool addClauses(QStringList& clauses, std::initializer_list<TextFilter> filters)
+{
+    for (const TextFilter& f : filters) {
+        if (!f.ticked->isChecked())
+            continue;
+        const QString value = f.box->currentText().trimmed();
+        if (value.isEmpty() || (f.address && !isAddress(value))) {
+            ui::MsgBox(QString::fromUtf8(f.missing), 48);
+            return false;
+        }
+        clauses << QString::fromUtf8(f.clause) + (f.address ? sql::number(qint64(value.toInt())) : sql::text(value));
+    }
+    return true;
+}
+
+bool isAddress(const QString& text)
+{
+    bool whole = false;
+    const int address = text.trimmed().toInt(&whole);
+    return whole && address >= 0 && address <= 99;
+}
+
+int pickedItem(const QComboBox* box)
+{
+    const int item = box->currentIndex();
+    return item >= 0 && box->currentText() == box->itemText(item) ? item : -1;
+}
+
+void show(grid::BoundGrid* grid, const QString& statement)
+{
+    grid->setRecordSource(statement);
+    try {
+        grid->Refresh();
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+    }
+}
+
+QString passModeText(const QVariant& mode)
+{
+    static const QString texts[] = {QStringLiteral("進出"), QStringLiteral("進"), QStringLiteral("出"),
+                                    QStringLiteral("禁止")};
+    bool number = false;
+    const qlonglong n = mode.toLongLong(&number);
+    return mode.isValid() && !mode.isNull() && number && n >= 0 && n <= 3 ? texts[n] : QString();
+}
+
+QVariant directionText(const QVariant& flag)
+{
+    static const QString texts[] = {QStringLiteral("鎖一進"), QStringLiteral("鎖一出"), QStringLiteral("鎖二進"),
+                                    QStringLiteral("鎖二出")};
+    bool number = false;
+    const qlonglong n = flag.toLongLong(&number);
+    return flag.isValid() && !flag.isNull() && number && n >= 1 && n <= 4 ? QVariant(texts[n - 1]) : QVariant();
+}
+
+namespace {
+
+// A large result is counted between events; the print takes every row.
+void waitUntilCounted(grid::BoundGrid* grid)
+{
+    if (!grid->isCounting())
+        return;
+    QEventLoop counted;
+    QObject::connect(grid, &grid::BoundGrid::recordCountFinished, &counted, &QEventLoop::quit);
+    if (grid->isCounting())
+        counted.exec();
+}
+
+bool confirmedLong(const report::ReportControl& control, int rows)
+{
+    if (rows <= LongPrint)
+        return true;
+    const QLocale numbers(QLocale::Chinese, QLocale::Taiwan);
+    const QString prompt = QStringLiteral("將打印 %1 行，至少 %2 頁，是否繼續？")
+                               .arg(numbers.toString(rows), numbers.toString(control.leastPages(rows)));
+    return ui::MsgBox(prompt, 4 + 32 + 256) == ui::vbYes;
+}
+
+}  // namespace
+
+void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* grid, const QString& templateName,
+           const std::function<void()>& stage)
+{
+    control.setDataFiles(0, app::databaseFile());
+    control.setReportFileName(platform::programFile(templateName));
+    try {
+        waitUntilCounted(grid);
+        if (!confirmedLong(control, grid->RecordCount()))
+            return;
+        if (ui::storeAtomically(app::db, stage))
+            control.PrintReport(window);
+    } catch (const report::ReportError& e) {
+        ui::MsgBox(e.message(), 48);
+    } catch (const jet::DbError& e) {
+        ui::reportDbFailure(e);
+    }
+}
+
+QList<Staged> copied(grid::BoundGrid* grid, std::initializer_list<const char*> fields)
+{
+    QList<Staged> staged;
+    for (const char* name : fields) {
+        const QString field = QString::fromUtf8(name);
+        staged.append({field, [grid, field](int row) { return grid->Field(row, field); }});
+    }
+    return staged;
+}
+
+Staged passMode(grid::BoundGrid* grid, const QString& field)
+{
+    return {field, [grid, field](int row) { return passModeText(grid->Field(row, field)); }};
+}
+
+void stageRows(grid::BoundGrid* grid, const QString& table, const QList<Staged>& columns)
+{
+    app::db.Execute(QStringLiteral("delete * from ") + table);
+    jet::Recordset staging = app::db.OpenRecordset(table, jet::dbOpenTable);
+    const int rows = grid->RecordCount();
+    for (int row = 0; row < rows; ++row) {
+        staging.AddNew();
+        for (const Staged& c : columns)
+            staging.SetField(c.column, c.value(row));
+        staging.Update();
+    }
+    staging.Close();
+}
+
+}  // namespace querywindow

@@ -1,0 +1,54 @@
+#pragma once
+// The query and print windows driven as an operator does, their reports
+// written as PDF files and read back as text.
+#include "testsupport.h"
+
+#include <QString>
+#include <QStringList>
+
+class QCheckBox;
+class QComboBox;
+class QDate;
+class QDateTimeEdit;
+class QWidget;
+namespace grid {
+class BoundGrid;
+}
+
+namespace reportstest {
+
+class QueryWindowTest : public testsupport::ProgramFolderTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Shows the window and waits until it is on the screen.
+    static void showWindow(QWidget* w);
+    // A click on a check box, a button.
+    static void click(QWidget* control);
+    // The box's text replaced by typed keys.
+    static void type(QComboBox* box, const QString& text);
+    // A date or time typed into a picker as digits, tabbing in and out.
+    static void type(QDateTimeEdit* picker, const QString& digits);
+    static void type(QDateTimeEdit* picker, const QDate& day);
+    // Chooses an item from a box's open list.
+    static void pick(QComboBox* box, int index);
+    static QStringList items(QComboBox* box);
+    // Types into a cell as the operator does: F2, the cell's text replaced
+    // and Enter; then a double click and the same once more. Returns whether
+    // an editor opened.
+    static bool editCell(grid::BoundGrid* grid, int row, int column, const QString& text);
+    // Whether any cell of the grid's first row takes an edit.
+    static bool anyCellEditable(grid::BoundGrid* grid);
+    // The texts of one field of every row the grid lists, in its order.
+    static QStringList listed(grid::BoundGrid* grid, const QString& field);
+    // The texts of one column of a table, in the order its rows were written.
+    QStringList column(const QString& table, const QString& name) const;
+
+    // What the last print wrote (a PDF read back as text with its blanks
+    // removed), and how many prints were shown.
+    QString printedText() const;
+    int prints = 0;
+};
+
+}  // namespace reportstest
