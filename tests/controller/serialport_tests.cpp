@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <ctime>
 #include <cstring>
 #include <fcntl.h>
@@ -305,10 +306,15 @@ TEST_F(PortOnSim, AFloodFillsTheBufferAndNoMoreInBatchesThatKeepTheWindowRespons
     QFile::remove(file(QStringLiteral("com2")));
     ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(ptsname(master)), file(QStringLiteral("com2"))));
     std::atomic<bool> stop{false};
+    // Never blocked in a write: once the port stops reading, a blocking
+    // write would wait for room that never comes and the thread would never
+    // see stop.
+    ASSERT_EQ(fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK), 0);
     std::thread flood([&] {
         const QByteArray noise(4096, '\x55');
         while (!stop)
-            (void)!::write(master, noise.constData(), size_t(noise.size()));
+            if (::write(master, noise.constData(), size_t(noise.size())) < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
     serial::SerialPort p;
     p.setCommPort(2);

@@ -13,9 +13,11 @@ namespace reportstest {
 void addSwipe(jet::Database& db, const QString& card, const QDate& day, const QTime& time, int flag, int address)
 {
     static const char* const directions[] = {"", "鎖一進", "鎖一出", "鎖二進", "鎖二出"};
+    // A code no lock gives is stored without a direction's text.
+    const char* direction = flag >= 1 && flag <= 4 ? directions[flag] : "";
     db.Execute(QStringLiteral("insert into data (卡號,地址,日期,時間,flagIO,flag) values (%1,%2,%3,%4,%5,%6)")
                    .arg(sql::text(card), sql::number(qint64(address)), sql::date(day), sql::time(time),
-                        sql::text(QString::fromUtf8(directions[flag])), sql::number(qint64(flag))));
+                        sql::text(QString::fromUtf8(direction)), sql::number(qint64(flag))));
 }
 
 void addPerson(jet::Database& db, const QString& card)
