@@ -4,6 +4,7 @@
 
 // Include here the header of each window listed below.
 #include "form1.h"
+#include "form2.h"
 #include "form3.h"
 #include "frmabout.h"
 #include "frmbm.h"
@@ -20,6 +21,7 @@
 #include "frmsys.h"
 #include "frmwts.h"
 #include "frmxg.h"
+#include "frmzdcj.h"
 #include "sjkwf2.h"
 #include "superuserconfirm.h"
 
@@ -74,7 +76,9 @@ void installMenuWindows()
         {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
+        {20, Shown::Modal, makeLoaded<Form2>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
+        {24, Shown::Modal, make<FrmZDCJ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
         {29, Shown::Modal, makeLoaded<FrmWTS>},

@@ -1,5 +1,6 @@
 // kestrom-ctlsim: door controllers and a card issuer on a pseudo-terminal,
 // so the program can be run and tried without the hardware.
+#include "records.h"
 #include "simulator.h"
 
 #include <QCommandLineParser>
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QStringList>
 #include <csignal>
+#include <map>
 #include <cstdio>
 #include <pthread.h>
 
@@ -25,6 +27,14 @@ bool parseAddresses(const QString& text, QList<int>& out) {
             out << a;
     }
     return !out.isEmpty() && out.size() <= 100;
+}
+
+// "1-4:500" to its addresses and the number of records each holds.
+bool parseRecords(const QString& text, QList<int>& addresses, int& count) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    count = colon < 0 ? -1 : text.mid(colon + 1).trimmed().toInt(&ok);
+    return ok && count >= 0 && count <= 65535 && parseAddresses(text.left(colon), addresses);
 }
 
 }  // namespace
@@ -59,6 +69,13 @@ int main(int argc, char** argv) {
                                   QStringLiteral("digits"), QStringLiteral("0001234567"));
     const QCommandLineOption pace(QStringLiteral("pace"), QStringLiteral("Send replies at the line's baud rate."));
     parser.addOptions({folder, port, addresses, issuer, card, pace});
+    const QCommandLineOption records(
+        QStringLiteral("records"),
+        QStringLiteral("Stored swipe records: addresses:count, e.g. 1:500 or 1-4:200 (may be repeated). Cards\n"
+                       "000001-000300 over the last 30 days, both locks in and out; addresses not\n"
+                       "among --controllers are added."),
+        QStringLiteral("list:count"));
+    parser.addOption(records);
     parser.process(app);
 
     QList<int> controllerAddresses;
@@ -70,11 +87,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
         return 2;
     }
+    std::map<int, int> recordCounts;
+    for (const QString& value : parser.values(records)) {
+        QList<int> holders;
+        int count = 0;
+        if (!parseRecords(value, holders, count)) {
+            std::fprintf(stderr, "kestrom-ctlsim: --records %s: give addresses:count, e.g. 1:500\n", qPrintable(value));
+            return 2;
+        }
+        for (int a : holders)
+            recordCounts[a] = count;
+    }
 
     try {
         ctlsim::Simulator sim(QDir(parser.value(folder)).absolutePath(), portNumber);
         for (int a : controllerAddresses)
             sim.addController(a);
+        for (const auto& [a, count] : recordCounts) {
+            if (!sim.hasController(a))
+                sim.addController(a);
+            sim.edit(a, [a, count](ctlsim::Controller& c) { c.records = ctlsim::sampleRecords(a, count); });
+        }
         sim.setIssuer(issuerAddress);
         sim.presentCard(parser.value(card));
         sim.setPacing(parser.isSet(pace));
