@@ -85,7 +85,7 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
         {QStringLiteral(" 地址"), QStringLiteral("  卡號"), QStringLiteral("   日期"), QStringLiteral("   時間"), QStringLiteral("標志")});
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setMinimumSize(460, 300);
+    grid->setMinimumSize(460, 220);
     labtext = named(new QLabel(this), "labtext");
     Label4 = named(new QLabel(this), "Label4");
     for (QLabel* l : {labtext, Label4}) {
@@ -117,7 +117,7 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Label4, 4, 0);
     layout->addLayout(buttons, 5, 0);
     layout->setRowStretch(2, 1);
-    resize(620, 520);
+    resize(620, 460);
     ui::placeWhenShown(this, ui::PlaceOn::Screen);
 
     connect(cdok, &QPushButton::clicked, this, &Form2::cdok_Click);

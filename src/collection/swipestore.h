@@ -44,6 +44,8 @@ std::optional<SwipeRow> decodeRecord(const QByteArray& bytes, int address, OutOf
 bool isStored(jet::Database& db, const SwipeRow& row);
 // One insert naming the six columns; flagIO follows flag.
 void insertRow(jet::Database& db, const SwipeRow& row);
+// The insert unless the row is stored already; true when it was new.
+bool storeIfNew(jet::Database& db, const SwipeRow& row);
 
 struct StoreResult {
     int stored = 0;                      // new rows written

@@ -68,6 +68,15 @@ TEST_F(ManualCollection, StoresEveryRecordWithItsFieldsAndAdvisesTheClear) {
     EXPECT_EQ(sim->controller(5).records.size(), 40u);
 }
 
+TEST_F(ManualCollection, AFullMemoryPouredOutAtOnceLosesNoRecord) {
+    const auto records = ctlsim::sampleRecords(5, 500, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    open();
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(5, records));
+    EXPECT_EQ(labtext(), counts(500, 500));
+}
+
 TEST_F(ManualCollection, AControllerWithoutRecords) {
     Form2& w = open();
     collect();

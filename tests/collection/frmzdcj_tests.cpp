@@ -81,6 +81,19 @@ TEST_F(UnattendedCollection, EveryControllerInTableOrderThroughSedaDat) {
     EXPECT_EQ(dataRows(), expected);
 }
 
+TEST_F(UnattendedCollection, AFullMemoryPouredOutAtOnceLosesNoRecord) {
+    // Five hundred records are far more than the port's buffer holds.
+    addDoors({5, 6});
+    const auto records = ctlsim::sampleRecords(5, 500, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    holdRecords(6, ctlsim::sampleRecords(6, 500, QDate(2026, 12, 10)));
+    run();
+    EXPECT_EQ(dataRows(QStringLiteral("where 地址=5")), expectedRows(5, records));
+    EXPECT_EQ(count(QStringLiteral("data"), QStringLiteral("地址=6")) + count(QStringLiteral("data"), QStringLiteral("地址=5")),
+              count(QStringLiteral("data")));
+    EXPECT_EQ(lab(), QStringLiteral("正确采集到  500 條記錄\r\n   已經存入"));
+}
+
 TEST_F(UnattendedCollection, SilentAndEmptyControllersAreSkipped) {
     addDoors({1, 2, 3, 4});
     holdRecords(2, ctlsim::sampleRecords(2, 5));
