@@ -76,10 +76,12 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
     Frame1 = named(new QGroupBox(this), "Frame1");
     Label2 = named(new QLabel(QStringLiteral("記錄數(條)  "), Frame1), "Label2");
     Label3 = named(new QLabel(Frame1), "Label3");
+    Label3->setMinimumWidth(Label3->fontMetrics().horizontalAdvance(QStringLiteral("第65535條記錄 ")));
     progress = named(new QProgressBar(Frame1), "progress");
     progress->setRange(0, 1);
     progress->setValue(0);
     progress->setFormat(QStringLiteral("%v / %m"));
+    shownProgress = RecordProgress(progress);
     grid = named(new QTableWidget(0, 5, this), "grid");
     grid->setHorizontalHeaderLabels(
         {QStringLiteral(" 地址"), QStringLiteral("  卡號"), QStringLiteral("   日期"), QStringLiteral("   時間"), QStringLiteral("標志")});
@@ -228,11 +230,11 @@ void Form2::cdok_Click() {
         endFailed(QStringLiteral("沒有數据可以采集"));
         return;
     }
-    progress->setRange(0, m);
-    progress->setValue(0);
+    shownProgress.start(m);
     int missed = 0;
     readRecords(a, m, missed);
     const int n = int(collected.size());
+    shownProgress.finish(n + missed);
 
     Label4->setText(QStringLiteral("數据采集完畢!"));
     showGrid();
@@ -283,7 +285,7 @@ bool Form2::readRecords(int a, int m, int& missed) {
             collected.push_back(*row);
         else
             ++missed;
-        progress->setValue(i);
+        shownProgress.read(i);
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "recordprogress.h"
 #include "serialport.h"
 #include "swipestore.h"
 
@@ -57,6 +58,7 @@ private:
     void showGrid();
     void clearGrid();
 
+    RecordProgress shownProgress{nullptr};
     std::vector<swipes::SwipeRow> collected;
     bool running = false;
 };

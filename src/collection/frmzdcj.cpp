@@ -36,6 +36,7 @@ FrmZDCJ::FrmZDCJ(QWidget* parent) : QDialog(parent) {
     Bar->setFormat(QStringLiteral("%v / %m"));
     Bar->setRange(0, 1);
     Bar->setValue(0);
+    progress = RecordProgress(Bar);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Text1);
     layout->addWidget(LabDoor);
@@ -113,8 +114,7 @@ void FrmZDCJ::collectdoor(int k) {
         return;
     }
     Lab->clear();
-    Bar->setRange(0, 1);
-    Bar->setValue(0);
+    progress.start(0);
     const int a = app::cjaddr[std::size_t(k)];
     if (!controller::sendFrame(MSComm1, frames::CollectRecordsFrame(a))) {
         Lab->setText(QStringLiteral("沒有數据輸出!"));
@@ -139,7 +139,7 @@ void FrmZDCJ::collectdoor(int k) {
         return;
     }
     Lab->setText(QStringLiteral("正在采集第1條記錄"));
-    Bar->setRange(0, m);
+    progress.start(m);
     std::vector<swipes::SwipeRow> rows;
     rows.reserve(std::size_t(m));
     int missed = 0;
@@ -149,6 +149,7 @@ void FrmZDCJ::collectdoor(int k) {
         if (!serial::waitForBytes(MSComm1, 11, 2, Limit::AtLeast, wait)) {
             // What was read stays in the controller and comes again next run.
             Lab->setText(QStringLiteral("數据輸出故障!"));
+            progress.finish(i - 1);
             MSComm1.setInBufferCount(0);
             MSComm1.setOutBufferCount(0);
             MSComm1.setPortOpen(false);
@@ -158,7 +159,7 @@ void FrmZDCJ::collectdoor(int k) {
             rows.push_back(*row);
         else
             ++missed;
-        Bar->setValue(i);
+        progress.read(i);
     }
     QString done = QStringLiteral("正确采集到  %1 條記錄").arg(m - missed);
     if (missed > 0)

@@ -1,5 +1,6 @@
 #pragma once
 #include "database.h"
+#include "recordprogress.h"
 #include "serialport.h"
 
 #include <QDialog>
@@ -36,6 +37,7 @@ private:
     void Form_Load();
     void run();
 
+    RecordProgress progress{nullptr};
     jet::Database own;  // the window's own connection on the file
     bool started = false;
     bool running = false;

@@ -232,6 +232,20 @@ void SerialPort::takeWaiting() {
     watchDevice();
 }
 
+void SerialPort::wakeAt(int n) {
+    if (fd < 0)
+        return;
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return;
+    // A raw line reports itself readable only once VMIN bytes are waiting.
+    const auto wanted = cc_t(qBound(0, n - int(received.size()), 255));
+    if (tio.c_cc[VMIN] == wanted)
+        return;
+    tio.c_cc[VMIN] = wanted;
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
 // A full buffer stops watching the device, which would otherwise wake the
 // window's thread without end for bytes it has no room for.
 void SerialPort::watchDevice() {

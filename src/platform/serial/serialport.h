@@ -97,6 +97,11 @@ public:
     int SThreshold() const { return sThreshold; }
     int CommEvent() const { return commEvent; }
 
+    // While a wait wants n bytes, the device wakes the window's thread only
+    // once that many of them are there, not at every byte (the wait's own
+    // tick still reads what has come); 0 wakes it at every byte again.
+    void wakeAt(int n);
+
     // An exchange under way on this port: a second one is refused.
     bool isBusy() const { return busy; }
     void setBusy(bool on) { busy = on; }
