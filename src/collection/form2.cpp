@@ -10,7 +10,6 @@
 #include "wait.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -57,7 +56,7 @@ struct Form2::Busy {
     app::ExchangeScope counted;
 };
 
-Form2::Form2(QWidget* parent) : QDialog(parent) {
+Form2::Form2(QWidget* parent) : HeldDialog(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("                        數   据   采   集"));
     const auto named = [this](auto* w, const char* name) {
@@ -153,22 +152,9 @@ void Form2::holdButtons(bool held) {
         b->setEnabled(!held);
 }
 
-void Form2::closeEvent(QCloseEvent* event) {
-    if (running) {
-        event->ignore();  // a wait is under way: the exchange ends first
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void Form2::reject() {
-    if (!running)
-        QDialog::reject();
-}
-
 void Form2::hideEvent(QHideEvent* event) {
     MSComm1.setPortOpen(false);
-    QDialog::hideEvent(event);
+    HeldDialog::hideEvent(event);
 }
 
 void Form2::cdexit_Click() { close(); }

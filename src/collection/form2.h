@@ -1,9 +1,9 @@
 #pragma once
+#include "helddialog.h"
 #include "recordprogress.h"
 #include "serialport.h"
 #include "swipestore.h"
 
-#include <QDialog>
 #include <vector>
 
 class QComboBox;
@@ -18,7 +18,7 @@ class QTableWidget;
 // memory. Every outcome is a label's text, never a message box (bar the
 // clear's confirmation). The port is opened when the window loads and kept
 // open across good collections.
-class Form2 : public QDialog {
+class Form2 : public HeldDialog {
     Q_OBJECT
 public:
     explicit Form2(QWidget* parent = nullptr);
@@ -46,8 +46,6 @@ public:
     const std::vector<swipes::SwipeRow>& records() const { return collected; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -60,5 +58,4 @@ private:
 
     RecordProgress shownProgress{nullptr};
     std::vector<swipes::SwipeRow> collected;
-    bool running = false;
 };

@@ -7,7 +7,6 @@
 #include "swipestore.h"
 #include "wait.h"
 
-#include <QCloseEvent>
 #include <QFile>
 #include <QEvent>
 #include <QLabel>
@@ -18,7 +17,7 @@
 
 using serial::Limit;
 
-FrmZDCJ::FrmZDCJ(QWidget* parent) : QDialog(parent) {
+FrmZDCJ::FrmZDCJ(QWidget* parent) : HeldDialog(parent) {
     setObjectName(QStringLiteral("FrmZDCJ"));
     setWindowTitle(QStringLiteral("自動采集數据"));
     Text1 = new QLineEdit(this);
@@ -88,24 +87,11 @@ void FrmZDCJ::run() {
     close();
 }
 
-void FrmZDCJ::closeEvent(QCloseEvent* event) {
-    if (running) {
-        event->ignore();  // the run closes the window itself when it is done
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void FrmZDCJ::reject() {
-    if (!running)
-        QDialog::reject();
-}
-
 void FrmZDCJ::hideEvent(QHideEvent* event) {
     MSComm1.setInBufferCount(0);
     MSComm1.setOutBufferCount(0);
     MSComm1.setPortOpen(false);
-    QDialog::hideEvent(event);
+    HeldDialog::hideEvent(event);
 }
 
 void FrmZDCJ::collectdoor(int k) {

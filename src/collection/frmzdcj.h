@@ -1,9 +1,9 @@
 #pragma once
 #include "database.h"
+#include "helddialog.h"
 #include "recordprogress.h"
 #include "serialport.h"
 
-#include <QDialog>
 
 class QLabel;
 class QLineEdit;
@@ -12,7 +12,7 @@ class QProgressBar;
 // Unattended collection: once shown it collects the stored records of
 // every controller of table doors in turn, through seda.dat into data,
 // and closes itself. Nothing asks the operator anything.
-class FrmZDCJ : public QDialog {
+class FrmZDCJ : public HeldDialog {
     Q_OBJECT
 public:
     explicit FrmZDCJ(QWidget* parent = nullptr);
@@ -29,8 +29,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -40,5 +38,4 @@ private:
     RecordProgress progress{nullptr};
     jet::Database own;  // the window's own connection on the file
     bool started = false;
-    bool running = false;
 };
