@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstring>
 #include <random>
 #include <unistd.h>
 
@@ -183,14 +182,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--swipes=", 9) == 0) {
-            swipes = std::atoll(argv[i] + 9);
-            std::memmove(argv + i, argv + i + 1, sizeof(char*) * static_cast<size_t>(argc - i));
-            --argc;
-            --i;
-        }
-    }
+    benchdata::takeSizeOption(argc, argv, "--swipes=", swipes);
     benchmark::Initialize(&argc, argv);
     const auto start = std::chrono::steady_clock::now();
     useScaleDatabase();

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -187,6 +189,19 @@ QString scaleDatabase(qint64 swipes, int people)
     if (!QFile::rename(partial, path))
         throw std::runtime_error("could not name " + path.toStdString());
     return path;
+}
+
+void takeSizeOption(int& argc, char** argv, const char* name, qint64& value)
+{
+    const size_t length = std::strlen(name);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], name, length) == 0) {
+            value = std::atoll(argv[i] + length);
+            std::memmove(argv + i, argv + i + 1, sizeof(char*) * static_cast<size_t>(argc - i));
+            --argc;
+            --i;
+        }
+    }
 }
 
 }  // namespace benchdata

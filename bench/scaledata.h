@@ -29,4 +29,9 @@ inline constexpr int fullPeople = 200'000;
 // takes its rows back out, so the file stays as described.
 QString scaleDatabase(qint64 swipes = fullSwipes, int people = fullPeople);
 
+// Takes every --name=N (name given with its "--" and "=") off the command
+// line, before the benchmark library reads it; the last one's N goes into
+// value.
+void takeSizeOption(int& argc, char** argv, const char* name, qint64& value);
+
 }  // namespace benchdata

@@ -18,6 +18,8 @@
 #include "frmkqzl.h"
 #include "frmrigs.h"
 #include "frmsjcjsz.h"
+#include "frmssjsn.h"
+#include "frmssxx.h"
 #include "frmsys.h"
 #include "frmwts.h"
 #include "frmxg.h"
@@ -77,6 +79,7 @@ void installMenuWindows()
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
         {20, Shown::Modal, makeLoaded<Form2>},
+        {21, Shown::Modal, makeLoaded<FrmssjsN>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
         {24, Shown::Modal, make<FrmZDCJ>},
         {25, Shown::Modal, make<FrmFKZL>},
@@ -84,6 +87,7 @@ void installMenuWindows()
         {29, Shown::Modal, makeLoaded<FrmWTS>},
         {31, Shown::Modal, make<FrmDec>},
         {32, Shown::Modal, make<FrmEtD>},
+        {34, Shown::Modal, make<FrmSSXX>},
         {35, Shown::Modal, makeLoaded<Form1>},
         {36, Shown::Modal, make<sjkwf2>},
         {37, Shown::Modal, makeLoaded<Frmkqzl>},

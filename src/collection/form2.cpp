@@ -4,6 +4,7 @@
 #include "exchanges.h"
 #include "msgbox.h"
 #include "placement.h"
+#include "porterror.h"
 #include "pointer.h"
 #include "recordset.h"
 #include "sqlvalue.h"
@@ -26,16 +27,6 @@ namespace {
 
 // Twips as the grid's column widths are given, at 15 to the pixel.
 int twips(int t) { return t / 15; }
-
-// The number an operator of the serial control would have seen.
-int errorNumber(const serial::PortError& e) {
-    switch (e.kind()) {
-    case serial::PortError::BadPortNumber: return 8002;
-    case serial::PortError::PortInUse: return 8005;
-    case serial::PortError::BadSettings: return 380;
-    default: return 8015;
-    }
-}
 
 }  // namespace
 
@@ -139,10 +130,7 @@ bool Form2::Form_Load() {
         MSComm1.setPortOpen(true);
     } catch (const serial::PortError& e) {
         // The window opens all the same: a collection tries the port again.
-        Label4->setText(QStringLiteral("%1    端口 (com%2) %3請進入系統配置重新設置端口號！")
-                            .arg(errorNumber(e))
-                            .arg(app::comport)
-                            .arg(e.message()));
+        Label4->setText(portErrorText(e, app::comport));
     }
     return true;
 }

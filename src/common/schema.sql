@@ -73,7 +73,7 @@ create table people (
   照片 text collate nocase
 );
 create index people_primarykey on people (卡號);
--- Beyond the original indexes: the card windows find a department's holders by this.
+-- For speed only, named by no recordset: the card windows find a department's holders by this.
 create index people_department on people (部門);
 
 create table dpeople (
@@ -142,7 +142,7 @@ create table faka (
 );
 create unique index faka_primarykey on faka (地址, 卡號);
 create index faka_kh on faka (卡號);
--- Beyond the original indexes: card issue's duplicate check and the monitors look cards up by this.
+-- For speed only, named by no recordset: card issue's duplicate check and the monitors look cards up by this.
 create index faka_physical on faka (物理卡號);
 
 -- A faka row with the holder's personal data; a card without a people row still shows.
@@ -180,7 +180,7 @@ create table data (
   flagIO text collate nocase,
   flag integer
 );
--- Beyond the original indexes: the collection's look-up of a record already
+-- For speed only, named by no recordset: the collection's look-up of a record already
 -- stored and the purges by date seek on these instead of reading the whole
 -- table, and the second gives the swipes in time order without a sort.
 create index data_lookup on data (卡號, 日期, 時間, flag);

@@ -2,6 +2,7 @@
 // so the program can be run and tried without the hardware.
 #include "records.h"
 #include "simulator.h"
+#include "swipeplayer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <csignal>
 #include <map>
+#include <memory>
 #include <cstdio>
 #include <pthread.h>
 
@@ -69,6 +71,20 @@ int main(int argc, char** argv) {
                                   QStringLiteral("digits"), QStringLiteral("0001234567"));
     const QCommandLineOption pace(QStringLiteral("pace"), QStringLiteral("Send replies at the line's baud rate."));
     parser.addOptions({folder, port, addresses, issuer, card, pace});
+    // Live swipes for the monitors.
+    const QCommandLineOption swipes(
+        QStringLiteral("swipes"),
+        QStringLiteral("A live swipe to play, address:physical-number:direction, e.g. 1:0001234567:1 (direction 1 "
+                       "lock 1 in, 2 lock 1 out, 3 lock 2 in, 4 lock 2 out). Repeat it, or separate swipes with "
+                       "commas, for more; they are played in turn, over and over. Each opens the lock it passes "
+                       "for that lock's open delay."),
+        QStringLiteral("swipe"));
+    const QCommandLineOption swipeEvery(
+        QStringLiteral("swipe-every"),
+        QStringLiteral("Seconds between live swipes (default 5). Without --swipes, the cards the controllers hold "
+                       "(issued through 卡操作 while this runs) are swiped in turn, in and out through lock 1."),
+        QStringLiteral("seconds"));
+    parser.addOptions({swipes, swipeEvery});
     const QCommandLineOption records(
         QStringLiteral("records"),
         QStringLiteral("Stored swipe records: addresses:count, e.g. 1:500 or 1-4:200 (may be repeated). Cards\n"
@@ -98,6 +114,22 @@ int main(int argc, char** argv) {
         for (int a : holders)
             recordCounts[a] = count;
     }
+    std::vector<ctlsim::PlannedSwipe> plannedSwipes;
+    for (const QString& text : parser.values(swipes).join(QLatin1Char(',')).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const auto planned = ctlsim::parseSwipe(text);
+        if (!planned || !controllerAddresses.contains(planned->address)) {
+            std::fprintf(stderr, "kestrom-ctlsim: --swipes %s: give address:physical-number:direction, with the "
+                                 "address of a simulated controller and a direction 1 to 4\n", qPrintable(text));
+            return 2;
+        }
+        plannedSwipes.push_back(*planned);
+    }
+    bool everyOk = true;
+    const double swipeSeconds = parser.isSet(swipeEvery) ? parser.value(swipeEvery).toDouble(&everyOk) : 5;
+    if (!everyOk || swipeSeconds < 0.1 || swipeSeconds > 86400) {
+        std::fprintf(stderr, "kestrom-ctlsim: --swipe-every takes seconds, 0.1 or more\n");
+        return 2;
+    }
 
     try {
         ctlsim::Simulator sim(QDir(parser.value(folder)).absolutePath(), portNumber);
@@ -115,6 +147,14 @@ int main(int argc, char** argv) {
                     "Serving until Ctrl+C.\n",
                     static_cast<long long>(controllerAddresses.size()), issuerAddress, qPrintable(sim.device()),
                     qPrintable(sim.link()));
+        std::unique_ptr<ctlsim::SwipePlayer> player;
+        if (parser.isSet(swipes) || parser.isSet(swipeEvery)) {
+            player = std::make_unique<ctlsim::SwipePlayer>(
+                sim, std::vector<int>(controllerAddresses.begin(), controllerAddresses.end()), plannedSwipes);
+            player->start(std::chrono::milliseconds(qint64(swipeSeconds * 1000)));
+            std::printf("Playing a live swipe every %g s (%s).\n", swipeSeconds,
+                        plannedSwipes.empty() ? "the cards the controllers hold" : "the swipes given");
+        }
         std::fflush(stdout);
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -188,4 +188,18 @@ void writeHolder(jet::Database& db, const Holder& h)
     whole.Commit();
 }
 
+std::optional<SwipeHolder> holderByPhysical(jet::Database& db, const QString& physical)
+{
+    jet::Recordset rs = db.OpenRecordset(
+        QStringLiteral("select people.卡號,people.姓名,people.部門,people.職務,people.照片,faka.地址 from people,faka "
+                       "where people.卡號=faka.卡號 and faka.物理卡號=")
+            + sql::text(physical),
+        jet::dbOpenSnapshot);
+    if (rs.Eof())
+        return std::nullopt;
+    SwipeHolder h{rs.Field(0), rs.Field(1), rs.Field(2), rs.Field(3), rs.Field(4), rs.Field(5).toInt()};
+    rs.Close();
+    return h;
+}
+
 }  // namespace cardstore

@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <QVariant>
+#include <optional>
 
 namespace jet {
 class Recordset;
@@ -78,5 +80,15 @@ void archive(jet::Database& db, const jet::Recordset& fakaplRow);
 
 // The fakapl columns the history keeps, as a select list.
 QString archivedColumns();
+
+// The holder of a card a controller reports live, found by its physical
+// number: the first faka row with exactly that number, joined with its
+// people row. A field the people row holds as Null stays Null here.
+struct SwipeHolder {
+    QVariant card, name, department, job, photo;
+    int address = 0;
+};
+// Nothing when no issued card with a holder carries the number.
+std::optional<SwipeHolder> holderByPhysical(jet::Database& db, const QString& physical);
 
 }  // namespace cardstore
