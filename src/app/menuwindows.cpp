@@ -4,6 +4,7 @@
 
 // Include here the header of each window listed below.
 #include "form1.h"
+#include "form2.h"
 #include "form3.h"
 #include "frmabout.h"
 #include "frmbm.h"
@@ -26,6 +27,7 @@
 #include "frmtkcx.h"
 #include "frmwts.h"
 #include "frmxg.h"
+#include "frmzdcj.h"
 #include "sjkwf2.h"
 #include "superuserconfirm.h"
 
@@ -80,9 +82,11 @@ void installMenuWindows()
         {17, Shown::Modeless, make<FrmFK>},
         {18, Shown::Modal, make<Frmxg>},
         {19, Shown::Modeless, make<frmfkj>},
+        {20, Shown::Modal, makeLoaded<Form2>},
         {21, Shown::Modal, makeLoaded<FrmssjsN>},
         {22, Shown::Modal, make<FrmFKXXCX>},
         {23, Shown::Modal, make<FrmSJCJSZ>},
+        {24, Shown::Modal, make<FrmZDCJ>},
         {25, Shown::Modal, make<FrmFKZL>},
         {26, Shown::Modal, make<FrmCDT>},
         {27, Shown::Modal, make<Frmque>},

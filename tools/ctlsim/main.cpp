@@ -1,5 +1,6 @@
 // kestrom-ctlsim: door controllers and a card issuer on a pseudo-terminal,
 // so the program can be run and tried without the hardware.
+#include "records.h"
 #include "simulator.h"
 #include "swipeplayer.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QStringList>
 #include <csignal>
+#include <map>
 #include <memory>
 #include <cstdio>
 #include <pthread.h>
@@ -27,6 +29,14 @@ bool parseAddresses(const QString& text, QList<int>& out) {
             out << a;
     }
     return !out.isEmpty() && out.size() <= 100;
+}
+
+// "1-4:500" to its addresses and the number of records each holds.
+bool parseRecords(const QString& text, QList<int>& addresses, int& count) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    count = colon < 0 ? -1 : text.mid(colon + 1).trimmed().toInt(&ok);
+    return ok && count >= 0 && count <= 65535 && parseAddresses(text.left(colon), addresses);
 }
 
 }  // namespace
@@ -75,6 +85,13 @@ int main(int argc, char** argv) {
                        "(issued through 卡操作 while this runs) are swiped in turn, in and out through lock 1."),
         QStringLiteral("seconds"));
     parser.addOptions({swipes, swipeEvery});
+    const QCommandLineOption records(
+        QStringLiteral("records"),
+        QStringLiteral("Stored swipe records: addresses:count, e.g. 1:500 or 1-4:200 (may be repeated). Cards\n"
+                       "000001-000300 over the last 30 days, both locks in and out; addresses not\n"
+                       "among --controllers are added."),
+        QStringLiteral("list:count"));
+    parser.addOption(records);
     parser.process(app);
 
     QList<int> controllerAddresses;
@@ -85,6 +102,17 @@ int main(int argc, char** argv) {
         !parseAddresses(parser.value(addresses), controllerAddresses)) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
         return 2;
+    }
+    std::map<int, int> recordCounts;
+    for (const QString& value : parser.values(records)) {
+        QList<int> holders;
+        int count = 0;
+        if (!parseRecords(value, holders, count)) {
+            std::fprintf(stderr, "kestrom-ctlsim: --records %s: give addresses:count, e.g. 1:500\n", qPrintable(value));
+            return 2;
+        }
+        for (int a : holders)
+            recordCounts[a] = count;
     }
     std::vector<ctlsim::PlannedSwipe> plannedSwipes;
     for (const QString& text : parser.values(swipes).join(QLatin1Char(',')).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -107,6 +135,11 @@ int main(int argc, char** argv) {
         ctlsim::Simulator sim(QDir(parser.value(folder)).absolutePath(), portNumber);
         for (int a : controllerAddresses)
             sim.addController(a);
+        for (const auto& [a, count] : recordCounts) {
+            if (!sim.hasController(a))
+                sim.addController(a);
+            sim.edit(a, [a, count](ctlsim::Controller& c) { c.records = ctlsim::sampleRecords(a, count); });
+        }
         sim.setIssuer(issuerAddress);
         sim.presentCard(parser.value(card));
         sim.setPacing(parser.isSet(pace));

@@ -248,6 +248,11 @@ void Simulator::handle(const QByteArray& frame) {
     reply = script.before + reply + script.after;
     if (script.delayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(script.delayMs));
+    if (script.pauseAtByte >= 0) {
+        send(reply.left(script.pauseAtByte));
+        std::this_thread::sleep_for(std::chrono::milliseconds(script.pauseMs));
+        reply.remove(0, script.pauseAtByte);
+    }
     send(reply);
 }
 
@@ -387,10 +392,13 @@ void Simulator::send(const QByteArray& bytes) {
                                                  {B57600, 57600}, {B115200, 115200}};
     const auto rate = rates.find(cfgetospeed(&tio));
     const int baud = rate == rates.end() ? 9600 : rate->second;
-    const auto perByte = std::chrono::microseconds(10'000'000 / baud);  // start, 8 data, stop
-    for (char b : bytes) {
-        (void)!::write(master, &b, 1);
-        std::this_thread::sleep_for(perByte);
+    const auto perByte = std::chrono::nanoseconds(10'000'000'000LL / baud);  // start, 8 data, stop
+    // Each byte at its own place on the line's clock, so that the sleeps'
+    // overshoot doesn't add up over a long reply.
+    const auto start = std::chrono::steady_clock::now();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        (void)!::write(master, bytes.constData() + i, 1);
+        std::this_thread::sleep_until(start + perByte * (i + 1));
     }
 }
 

@@ -61,6 +61,8 @@ struct Script {
     int replyAddress = -1;       // first byte of the reply, instead of the address
     int cutAfter = -1;           // sends only this many bytes of the reply
     int recordsBeforeBreak = -1; // a record stream stops after this many records
+    int pauseAtByte = -1;        // the reply stops this many bytes in for pauseMs,
+    int pauseMs = 0;             // then goes on
     QByteArray before;           // stray bytes ahead of the reply
     QByteArray after;            // bytes after the reply
     std::optional<QByteArray> reply;  // sent in place of the usual reply

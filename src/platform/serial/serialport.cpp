@@ -199,16 +199,20 @@ void SerialPort::hangUp() { closeDevice(); }
 void SerialPort::takeWaiting() {
     if (fd < 0)
         return;
-    // One buffer's worth per call at most, so a line that floods can't hold
-    // the window's thread; what doesn't fit the buffer is dropped.
+    // No more than the buffer has room for, so a line that floods can't hold
+    // the window's thread. What doesn't fit stays with the device until a
+    // read makes room (a real line's own buffer drops it once that is full):
+    // taking it off the device only to throw it away would lose the middle
+    // of a reply that a reader is taking apart piece by piece.
     const qsizetype capacity = qMax(1, inBufferSize);
-    qsizetype budget = capacity;
     char chunk[512];
-    while (budget > 0) {
+    for (;;) {
+        const qsizetype budget = capacity - received.size();
+        if (budget <= 0)
+            break;
         const ssize_t n = ::read(fd, chunk, size_t(qMin<qsizetype>(qsizetype(sizeof chunk), budget)));
         if (n > 0) {
-            budget -= n;
-            received.append(chunk, qMin<qsizetype>(n, qMax<qsizetype>(0, capacity - received.size())));
+            received.append(chunk, n);
             if (auto line = lines().find(lockedDevice); line != lines().end() && line->second.unanswered)
                 line->second.lastNoise = waitClock().now();
             continue;
@@ -225,6 +229,28 @@ void SerialPort::takeWaiting() {
         hangUp();
         return;
     }
+    watchDevice();
+}
+
+void SerialPort::wakeAt(int n) {
+    if (fd < 0)
+        return;
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return;
+    // A raw line reports itself readable only once VMIN bytes are waiting.
+    const auto wanted = cc_t(qBound(0, n - int(received.size()), 255));
+    if (tio.c_cc[VMIN] == wanted)
+        return;
+    tio.c_cc[VMIN] = wanted;
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
+// A full buffer stops watching the device, which would otherwise wake the
+// window's thread without end for bytes it has no room for.
+void SerialPort::watchDevice() {
+    if (notifier)
+        notifier->setEnabled(received.size() < qMax(1, inBufferSize));
 }
 
 int SerialPort::InBufferCount() {
@@ -237,6 +263,7 @@ void SerialPort::setInBufferCount(int n) {
         return;
     tcflush(fd, TCIFLUSH);
     received.clear();
+    watchDevice();
 }
 
 QByteArray SerialPort::Input() {
@@ -244,6 +271,7 @@ QByteArray SerialPort::Input() {
     const qsizetype n = inputLen <= 0 ? received.size() : qMin<qsizetype>(inputLen, received.size());
     QByteArray bytes = received.left(n);
     received.remove(0, n);
+    watchDevice();
     return bytes;
 }
 

@@ -46,8 +46,8 @@ enum CommEventKind { comEvReceive = 2 };
 // One window's serial port, with the properties a window sets and polls:
 // raw 8-bit line, nothing translated, no flow control. Bytes are taken from
 // the device as soon as they arrive, so InBufferCount is exact without the
-// event loop; the buffer holds at most InBufferSize bytes and drops what
-// comes beyond, as a full serial control does. A port held by one object
+// event loop; the buffer holds at most InBufferSize bytes, and what comes
+// beyond waits on the device until reads make room. A port held by one object
 // (in this or another process, whether or not it locks the device) can't be
 // opened by another until it is closed. A device that hangs up (an adapter
 // pulled out) closes the port: waits on it end, and the next exchange opens
@@ -97,6 +97,11 @@ public:
     int SThreshold() const { return sThreshold; }
     int CommEvent() const { return commEvent; }
 
+    // While a wait wants n bytes, the device wakes the window's thread only
+    // once that many of them are there, not at every byte (the wait's own
+    // tick still reads what has come); 0 wakes it at every byte again.
+    void wakeAt(int n);
+
     // An exchange under way on this port: a second one is refused.
     bool isBusy() const { return busy; }
     void setBusy(bool on) { busy = on; }
@@ -119,6 +124,7 @@ signals:
 
 private:
     void takeWaiting();
+    void watchDevice();
     void onReadable();
     void raiseReceive();
     void closeDevice();

@@ -104,7 +104,13 @@ bool settle(SerialPort& port) {
 }
 
 bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from) {
-    return waitFor(port, [n](int count) { return count >= n; }, limit, how, from);
+    QPointer<SerialPort> alive(&port);
+    if (n > 1)
+        port.wakeAt(n);
+    const bool arrived = waitFor(port, [n](int count) { return count >= n; }, limit, how, from);
+    if (n > 1 && alive)
+        alive->wakeAt(0);
+    return arrived;
 }
 
 void pause(double seconds) {

@@ -1,0 +1,37 @@
+#pragma once
+#include "swipestore.h"
+
+#include <QString>
+#include <vector>
+
+// seda.dat in the program folder: the unattended collection's records on
+// their way from a controller into table data, one line a record:
+//
+//     "012345    ",#2026-12-10#,#09:30:00#,"7     ",1
+//
+// card (ten characters), date, time, address (six characters), flag.
+// Lines are on disk before any is imported, and a line stays there until
+// its row is in the table, so a run cut short loses nothing it read.
+namespace seda {
+
+QString sedaFile();
+
+QString line(const swipes::SwipeRow& row);
+// Nothing for a line that is not in that form.
+std::optional<swipes::SwipeRow> parseLine(const QString& line);
+
+// Appends the rows and flushes them to the disk; false when that failed.
+bool append(const std::vector<swipes::SwipeRow>& rows);
+
+struct ImportResult {
+    int stored = 0;   // new rows
+    int already = 0;  // stored before
+    int failed = 0;   // lines kept: unreadable or refused by the database
+    QString error;    // what went wrong first, when anything did
+};
+// Imports every line of the file, those an earlier run left included, into
+// data; deletes the file when every line is in, otherwise keeps just the
+// lines that failed for the next run to try again.
+ImportResult importFile(jet::Database& db);
+
+}  // namespace seda

@@ -1,0 +1,275 @@
+// Manual collection and clearing a controller's memory, against the simulator.
+#include "collectionline.h"
+#include "form2.h"
+#include "frmzdcj.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+const QString advice = QStringLiteral("您已采集完該門禁控制器里的數据,請清空該門禁控制器存儲器中的數据!");
+
+class ManualCollection : public CollectionLine {
+protected:
+    void SetUp() override {
+        CollectionLine::SetUp();
+        addDoors({5});
+    }
+    void TearDown() override {
+        window.reset();
+        CollectionLine::TearDown();
+    }
+    Form2& open() {
+        window = std::make_unique<Form2>();
+        window->Form_Load();
+        window->show();
+        return *window;
+    }
+    void collect() { QTest::mouseClick(window->cdok, Qt::LeftButton); }
+    void clear(int answer) {
+        dialogs.answer(answer);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+    }
+    QString labtext() const { return window->labtext->text(); }
+    QString label4() const { return window->Label4->text(); }
+    static QString counts(int n, int m) {
+        return QStringLiteral("正确采集到  %1 條記錄!  應正确采集 %2條記錄!!").arg(n).arg(m);
+    }
+
+    std::unique_ptr<Form2> window;
+};
+
+TEST_F(ManualCollection, StoresEveryRecordWithItsFieldsAndAdvisesTheClear) {
+    const auto records = ctlsim::sampleRecords(5, 40, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    Form2& w = open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("                        數   据   采   集"));
+    ASSERT_EQ(w.ctext->currentText(), "5");
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(5, records));
+    EXPECT_EQ(labtext(), counts(40, 40));
+    EXPECT_EQ(label4(), advice);
+    EXPECT_TRUE(w.grid->isVisible());
+    EXPECT_EQ(w.grid->rowCount(), 40);
+    EXPECT_EQ(w.progress->value(), 40);
+    EXPECT_EQ(w.Label3->text(), QStringLiteral("第40條記錄 "));
+    EXPECT_TRUE(w.MSComm1.PortOpen());  // a good collection keeps the port
+    EXPECT_TRUE(w.cdok->isEnabled());
+    // The controller keeps its records: collecting again stores nothing new.
+    collect();
+    EXPECT_EQ(count(QStringLiteral("data")), 40);
+    EXPECT_EQ(labtext(), counts(40, 40));
+    EXPECT_EQ(label4(), advice);
+    EXPECT_EQ(sim->controller(5).records.size(), 40u);
+}
+
+TEST_F(ManualCollection, AFullMemoryPouredOutAtOnceLosesNoRecord) {
+    const auto records = ctlsim::sampleRecords(5, 500, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    open();
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(5, records));
+    EXPECT_EQ(labtext(), counts(500, 500));
+}
+
+TEST_F(ManualCollection, AControllerWithoutRecords) {
+    Form2& w = open();
+    collect();
+    EXPECT_EQ(labtext(), QStringLiteral("沒有數据可以采集"));
+    EXPECT_FALSE(w.grid->isVisible());
+    EXPECT_FALSE(w.MSComm1.PortOpen());
+    EXPECT_EQ(count(QStringLiteral("data")), 0);
+}
+
+TEST_F(ManualCollection, AStreamBrokenOffStoresWhatCameAndGivesNoClearAdvice) {
+    const auto records = ctlsim::sampleRecords(5, 10, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    sim->scriptNext(0x11, script([](ctlsim::Script& s) { s.recordsBeforeBreak = 4; }));
+    Form2& w = open();
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(5, {records.begin(), records.begin() + 4}));
+    EXPECT_EQ(labtext(), counts(4, 10));
+    EXPECT_NE(label4(), advice);
+    EXPECT_TRUE(label4().contains(QStringLiteral("有 6 條記錄沒有正确采集到"))) << label4().toStdString();
+    EXPECT_FALSE(w.MSComm1.PortOpen());
+    EXPECT_TRUE(w.cdok->isEnabled());
+}
+
+TEST_F(ManualCollection, ARecordWhoseDataNeverCameIsSkippedAndTheNextOneRead) {
+    const QDateTime when(QDate(2026, 3, 4), QTime(8, 15));
+    QByteArray stream = header(5, 3) + recordBytes(5, {0x01, 0x23, 0x45, 0x26, 0x03, 0x04, 0x08, 0x15, 1});
+    stream += char(5);  // the second record's address, then nothing of it for longer than the wait
+    const int pauseAt = int(stream.size());
+    stream += recordBytes(5, {0x00, 0x00, 0x77, 0x26, 0x03, 0x04, 0x17, 0x59, 4});
+    sim->scriptNext(0x11, script([&](ctlsim::Script& s) {
+        s.reply = stream;
+        s.pauseAtByte = pauseAt;
+        s.pauseMs = realMs(3.5);
+    }));
+    open();
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(5, {record("012345", when, 1),
+                                           record("000077", QDateTime(QDate(2026, 3, 4), QTime(17, 59)), 4)}));
+    EXPECT_EQ(labtext(), counts(2, 3));
+    EXPECT_NE(label4(), advice);
+}
+
+TEST_F(ManualCollection, FailedExchangesSayWhereAndStoreNothing) {
+    holdRecords(5, ctlsim::sampleRecords(5, 3));
+    const struct {
+        ctlsim::Script script;
+        QString text;
+    } cases[] = {
+        {silence(), QStringLiteral("系統忙，請重試,發送采集指令時出錯!")},
+        {fromAddress(6), QStringLiteral("系統忙，請重試,接受采集數据總數時沒有得到正确的門禁控制器地址信號!")},
+        {script([](ctlsim::Script& s) { s.cutAfter = 2; }), QStringLiteral("系統忙，請重試,接收采集數据總數時等待超時!")},
+        // A record whose address byte is another controller's ends the reading.
+        {script([](ctlsim::Script& s) { s.reply = header(5, 2) + recordBytes(6, {0x01, 0x01, 0x01, 0x26, 1, 1, 1, 1, 1}); }),
+         counts(0, 2)},
+    };
+    Form2& w = open();
+    for (const auto& c : cases) {
+        sim->scriptNext(0x11, c.script);
+        collect();
+        EXPECT_EQ(labtext(), c.text);
+        EXPECT_NE(label4(), advice);
+        EXPECT_FALSE(w.MSComm1.PortOpen());
+        EXPECT_TRUE(w.cdok->isEnabled());
+        EXPECT_EQ(count(QStringLiteral("data")), 0);
+    }
+}
+
+TEST_F(ManualCollection, OutOfRangeFieldsAreMendedOneByOneAndMisalignedBytesRefused) {
+    QByteArray stream = header(5, 5);
+    stream += recordBytes(5, {0x00, 0x00, 0x01, 0x26, 0x13, 0x00, 0x24, 0x75, 2});  // month 13, day 0, 24:75
+    stream += recordBytes(5, {0x00, 0x00, 0x02, 0x99, 0x12, 0x31, 0x23, 0x59, 3});  // 1999-12-31 23:59
+    stream += recordBytes(5, {0x00, 0x00, 0x03, 0x29, 0x02, 0x30, 0x10, 0x00, 7});  // 30 February, flag 7
+    stream += recordBytes(5, {0x00, 0x0A, 0x04, 0x26, 0x01, 0x01, 0x10, 0x00, 1});  // card byte no packed decimal
+    stream += recordBytes(5, {0x00, 0x00, 0x05, 0x26, 0x01, 0x01, 0x1F, 0x00, 1});  // hour byte no packed decimal
+    sim->scriptNext(0x11, script([&](ctlsim::Script& s) { s.reply = stream; }));
+    open();
+    collect();
+    EXPECT_EQ(dataRows(), (QStringList{
+                              "000001 2026-01-01 00:00:00 5 2 鎖一出",
+                              "000002 1999-12-31 23:59:00 5 3 鎖二進",
+                              "000003 2029-02-01 10:00:00 5 7 ",
+                          }));
+    EXPECT_EQ(labtext(), counts(3, 5));
+    EXPECT_TRUE(label4().contains(QStringLiteral("有 2 條記錄沒有正确采集到"))) << label4().toStdString();
+}
+
+TEST_F(ManualCollection, TheSameSwipeAtAnotherDoorIsASecondRecord) {
+    addDoors({6});
+    const std::vector<ctlsim::Record> one = {record("004711", QDateTime(QDate(2026, 12, 10), QTime(8, 0)), 1)};
+    holdRecords(5, one);
+    holdRecords(6, one);
+    Form2& w = open();
+    collect();
+    w.ctext->setCurrentText(QStringLiteral("6"));
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(5, one) + expectedRows(6, one));
+    EXPECT_EQ(label4(), advice);
+}
+
+TEST_F(ManualCollection, NothingToChooseOnlyBeeps) {
+    openDb().Execute(QStringLiteral("delete * from doors"));
+    Form2& w = open();
+    EXPECT_EQ(w.ctext->count(), 0);
+    collect();
+    EXPECT_TRUE(sim->received().empty());
+    EXPECT_TRUE(labtext().isEmpty());
+    EXPECT_TRUE(w.cdok->isEnabled());
+}
+
+TEST_F(ManualCollection, ButtonsAndTheWindowAreHeldWhileRecordsComeIn) {
+    holdRecords(5, ctlsim::sampleRecords(5, 3));
+    sim->scriptNext(0x11, delayed(0.8));
+    Form2& w = open();
+    bool checked = false;
+    QTimer::singleShot(realMs(0.4), [&] {
+        EXPECT_FALSE(w.cdok->isEnabled());
+        EXPECT_FALSE(w.Command1->isEnabled());
+        EXPECT_FALSE(w.cdexit->isEnabled());
+        w.close();
+        QTest::keyClick(&w, Qt::Key_Escape);
+        EXPECT_TRUE(w.isVisible());
+        checked = true;
+    });
+    collect();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(count(QStringLiteral("data")), 3);
+    EXPECT_TRUE(w.cdexit->isEnabled());
+    QTest::mouseClick(w.cdexit, Qt::LeftButton);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.MSComm1.PortOpen());
+}
+
+TEST_F(ManualCollection, APortThatWontOpen) {
+    brokenPort(3);
+    Form2& w = open();
+    EXPECT_TRUE(label4().contains(QStringLiteral(" 端口 (com3) "))) << label4().toStdString();
+    EXPECT_TRUE(label4().endsWith(QStringLiteral("請進入系統配置重新設置端口號！"))) << label4().toStdString();
+    collect();
+    EXPECT_EQ(label4(), QStringLiteral("串口通信端口沒有打開"));
+    clear(ui::vbYes);
+    EXPECT_EQ(label4(), QStringLiteral("串口通信端口沒有打開"));
+    EXPECT_TRUE(labtext().isEmpty());
+    EXPECT_TRUE(w.isVisible());
+}
+
+// ---- clearing the memory ----
+
+TEST_F(ManualCollection, ClearAfterConfirmationEmptiesTheControllerAndTheGrid) {
+    holdRecords(5, ctlsim::sampleRecords(5, 5));
+    Form2& w = open();
+    collect();
+    ASSERT_EQ(w.grid->rowCount(), 5);
+    sim->clearReceived();
+    clear(ui::vbNo);
+    EXPECT_TRUE(sim->received().empty());
+    EXPECT_EQ(label4(), advice);  // no label changed
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].prompt, QStringLiteral("确信要刪除地址號為'5'的門禁控制器上的數据嗎？！"));
+    EXPECT_EQ(dialogs.messages[0].style, 36);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("提示信息"));
+
+    clear(ui::vbYes);
+    EXPECT_EQ(labtext(), QStringLiteral("已正确清除5門禁控制器存儲器中的數据!"));
+    EXPECT_TRUE(label4().isEmpty());
+    EXPECT_EQ(w.grid->rowCount(), 0);
+    EXPECT_TRUE(sim->controller(5).records.empty());
+    EXPECT_FALSE(w.MSComm1.PortOpen());
+    EXPECT_EQ(count(QStringLiteral("data")), 5);  // the database is not touched
+}
+
+TEST_F(ManualCollection, ClearFailuresKeepTheGrid) {
+    holdRecords(5, ctlsim::sampleRecords(5, 2));
+    Form2& w = open();
+    collect();
+    const struct {
+        ctlsim::Script script;
+        QString text;
+    } cases[] = {
+        {fromAddress(9), QStringLiteral("接受的驗證碼不正确")},
+        {silence(), QStringLiteral("清存儲器時接受驗證碼等待超時")},
+    };
+    for (const auto& c : cases) {
+        sim->scriptNext(0x06, c.script);
+        clear(ui::vbYes);
+        EXPECT_EQ(labtext(), c.text);
+        EXPECT_TRUE(label4().isEmpty());
+        EXPECT_EQ(w.grid->rowCount(), 2);
+        EXPECT_FALSE(w.MSComm1.PortOpen());
+        EXPECT_TRUE(w.cdok->isEnabled());
+    }
+    w.ctext->clear();
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(label4(), QStringLiteral("請先選擇門禁控制器"));
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+// The unattended collection over every controller of doors.
+#include "collectionline.h"
+#include "form2.h"
+#include "frmzdcj.h"
+#include "sedafile.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+class UnattendedCollection : public CollectionLine {
+protected:
+    void TearDown() override {
+        window.reset();
+        CollectionLine::TearDown();
+    }
+    // Shows the window as the menu does and lets its run go to the end.
+    FrmZDCJ& run(const std::function<void(FrmZDCJ&)>& during = {}) {
+        window = std::make_unique<FrmZDCJ>();
+        bool called = false;
+        if (during)  // runs inside the run's waits
+            QTimer::singleShot(150, window.get(), [&] {
+                called = true;
+                during(*window);
+            });
+        window->show();
+        window->activateWindow();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 200 || (window->isVisible() && t.elapsed() < 30000))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_FALSE(window->isVisible()) << "the run closes its window";
+        EXPECT_EQ(called, bool(during));
+        return *window;
+    }
+    std::vector<int> collectedAddresses() const {
+        std::vector<int> out;
+        for (const QByteArray& f : sim->received())
+            if (f.size() == 3 && f[2] == 0x11)
+                out.push_back(f[0]);
+        return out;
+    }
+    QString lab() const { return window->Lab->text(); }
+    static QString sedaText() {
+        QFile f(seda::sedaFile());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    std::unique_ptr<FrmZDCJ> window;
+};
+
+TEST_F(UnattendedCollection, EveryControllerInTableOrderThroughSedaDat) {
+    addDoors({7, 3, 5});
+    QStringList expected;
+    for (int a : {7, 3, 5}) {
+        const auto records = ctlsim::sampleRecords(a, 20 + a, QDate(2026, 12, 10));
+        holdRecords(a, records);
+        expected << expectedRows(a, records);
+    }
+    expected.sort();
+    run();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("自動采集數据"));
+    EXPECT_EQ(collectedAddresses(), (std::vector<int>{7, 3, 5}));
+    EXPECT_EQ(app::cjcount, 2);
+    EXPECT_EQ(app::cjaddr[0], 7);
+    EXPECT_EQ(dataRows(), expected);
+    EXPECT_EQ(lab(), QStringLiteral("正确采集到  25 條記錄\r\n   已經存入"));
+    EXPECT_EQ(window->LabDoor->text(), QStringLiteral("門禁控制器 5 (第 3 台, 共 3 台)"));
+    EXPECT_EQ(window->Bar->value(), 25);
+    EXPECT_FALSE(QFile::exists(seda::sedaFile()));
+    EXPECT_FALSE(window->MSComm1.PortOpen());
+    EXPECT_EQ(sim->controller(7).records.size(), 27u);  // never cleared
+
+    // A second run the same minute reads them all again and adds nothing.
+    run();
+    EXPECT_EQ(dataRows(), expected);
+}
+
+TEST_F(UnattendedCollection, AFullMemoryPouredOutAtOnceLosesNoRecord) {
+    // Five hundred records are far more than the port's buffer holds.
+    addDoors({5, 6});
+    const auto records = ctlsim::sampleRecords(5, 500, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    holdRecords(6, ctlsim::sampleRecords(6, 500, QDate(2026, 12, 10)));
+    run();
+    EXPECT_EQ(dataRows(QStringLiteral("where 地址=5")), expectedRows(5, records));
+    EXPECT_EQ(count(QStringLiteral("data"), QStringLiteral("地址=6")) + count(QStringLiteral("data"), QStringLiteral("地址=5")),
+              count(QStringLiteral("data")));
+    EXPECT_EQ(lab(), QStringLiteral("正确采集到  500 條記錄\r\n   已經存入"));
+}
+
+TEST_F(UnattendedCollection, SilentAndEmptyControllersAreSkipped) {
+    addDoors({1, 2, 3, 4});
+    holdRecords(2, ctlsim::sampleRecords(2, 5));
+    sim->scriptNext(0x11, silence());  // address 1
+    run();
+    EXPECT_EQ(collectedAddresses(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(count(QStringLiteral("data")), 5);
+    EXPECT_EQ(lab(), QStringLiteral("終端沒有數据輸出!"));  // the last has no records
+
+    const struct {
+        ctlsim::Script script;
+        QString text;
+    } last[] = {
+        {silence(), QStringLiteral("沒有數据輸出!")},
+        {fromAddress(9), QStringLiteral("終端沒有數据輸出!")},
+        {script([](ctlsim::Script& s) { s.recordsBeforeBreak = 2; }), QStringLiteral("數据輸出故障!")},
+    };
+    holdRecords(4, ctlsim::sampleRecords(4, 5, QDate(2025, 1, 1)));
+    for (const auto& c : last) {
+        for (int i = 0; i < 3; ++i)
+            sim->scriptNext(0x11, ctlsim::Script{});
+        sim->scriptNext(0x11, c.script);
+        run();
+        EXPECT_EQ(lab(), c.text);
+        EXPECT_EQ(count(QStringLiteral("data")), 5);  // a broken stream writes none of its records
+    }
+}
+
+TEST_F(UnattendedCollection, OutOfRangeStampsTakeTheWholeReplacement) {
+    addDoors({5});
+    QByteArray stream = header(5, 2);
+    stream += recordBytes(5, {0x00, 0x00, 0x01, 0x26, 0x13, 0x10, 0x14, 0x00, 1});
+    stream += recordBytes(5, {0x00, 0x00, 0x02, 0x26, 0x05, 0x10, 0x24, 0x30, 2});
+    sim->scriptNext(0x11, script([&](ctlsim::Script& s) { s.reply = stream; }));
+    run();
+    EXPECT_EQ(dataRows(), (QStringList{"000001 1999-01-01 14:00:00 5 1 鎖一進", "000002 2026-05-10 00:00:00 5 2 鎖一出"}));
+}
+
+TEST_F(UnattendedCollection, LeftoverLinesGoInAndAFailingLineIsKept) {
+    addDoors({5});
+    const auto records = ctlsim::sampleRecords(5, 10, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    const swipes::SwipeRow leftover{QStringLiteral("000123"), QDate(2026, 11, 1), QTime(7, 5), 9, 3};
+    ASSERT_TRUE(seda::append({leftover}));
+    {
+        QFile f(seda::sedaFile());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("\"00012\",#2026-11-01#\r\n");
+    }
+    rawSql("create trigger refuse before insert on data when new.卡號='999999' "
+           "begin select raise(abort, 'refused'); end");
+    sim->edit(5, [](ctlsim::Controller& c) {
+        c.records.push_back({QStringLiteral("999999"), QDateTime(QDate(2026, 12, 10), QTime(9, 0)), 1});
+    });
+    run();
+    EXPECT_EQ(count(QStringLiteral("data")), 11);
+    EXPECT_EQ(count(QStringLiteral("data"), QStringLiteral("卡號='000123' and 地址=9")), 1);
+    EXPECT_EQ(sedaText(), QStringLiteral("\"00012\",#2026-11-01#\r\n\"999999    \",#2026-12-10#,#09:00:00#,\"5     \",1\r\n"));
+    EXPECT_TRUE(lab().startsWith(QStringLiteral("正确采集到  11 條記錄\r\n   已經存入, 2 條記錄未能存入"))) << lab().toStdString();
+}
+
+TEST_F(UnattendedCollection, EachCollectorSeesTheOthersRows) {
+    addDoors({5});
+    const auto records = ctlsim::sampleRecords(5, 12, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    const auto collectByHand = [] {
+        Form2 manual;
+        manual.Form_Load();
+        manual.show();
+        QTest::mouseClick(manual.cdok, Qt::LeftButton);
+    };
+    collectByHand();
+    ASSERT_EQ(count(QStringLiteral("data")), 12);
+    run();
+    EXPECT_EQ(dataRows(), expectedRows(5, records));
+    // And the other way round.
+    openDb().Execute(QStringLiteral("delete * from data"));
+    run();
+    ASSERT_EQ(count(QStringLiteral("data")), 12);
+    collectByHand();
+    EXPECT_EQ(dataRows(), expectedRows(5, records));
+}
+
+TEST_F(UnattendedCollection, APortHeldElsewhereSkipsEveryControllerAndTheRunEnds) {
+    addDoors({5, 6});
+    holdRecords(5, ctlsim::sampleRecords(5, 3));
+    serial::SerialPort other;
+    controller::configurePort(other);
+    other.setPortOpen(true);
+    run();
+    EXPECT_EQ(lab(), QStringLiteral("串口通信端口沒有打開"));
+    EXPECT_TRUE(sim->received().empty());
+    EXPECT_EQ(count(QStringLiteral("data")), 0);
+}
+
+TEST_F(UnattendedCollection, NoDoorsClosesAtOnce) {
+    run();
+    EXPECT_EQ(app::cjcount, -1);
+    EXPECT_TRUE(sim->received().empty());
+}
+
+TEST_F(UnattendedCollection, TheFocusComingBackStartsNoSecondRunNorCanTheWindowBeClosed) {
+    addDoors({5, 6});
+    holdRecords(5, ctlsim::sampleRecords(5, 3));
+    sim->scriptNext(0x11, delayed(2));
+    run([](FrmZDCJ& w) {
+        QLineEdit elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        elsewhere.setFocus();
+        QCoreApplication::processEvents();
+        w.activateWindow();
+        w.Text1->setFocus();
+        QCoreApplication::processEvents();
+        w.close();
+        QTest::keyClick(&w, Qt::Key_Escape);
+        EXPECT_TRUE(w.isVisible());
+    });
+    EXPECT_EQ(collectedAddresses(), (std::vector<int>{5, 6}));
+    EXPECT_EQ(count(QStringLiteral("data")), 3);
+}
+
+}  // namespace
