@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
     parser.addOptions({swipes, swipeEvery});
     const QCommandLineOption records(
         QStringLiteral("records"),
-        QStringLiteral("Stored swipe records: addresses:count, e.g. 1:500 or 1-4:200 (may be repeated). Cards\n"
-                       "000001-000300 over the last 30 days, both locks in and out; addresses not\n"
+        QStringLiteral("Stored swipe records: addresses:count, e.g. 1:500 or 1-4:200 (may be repeated). Cards "
+                       "000001-000300 over the last 30 days, both locks in and out; addresses not "
                        "among --controllers are added."),
         QStringLiteral("list:count"));
     parser.addOption(records);
