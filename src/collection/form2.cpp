@@ -68,9 +68,6 @@ Form2::Form2(QWidget* parent) : HeldDialog(parent) {
     Label3 = named(new QLabel(Frame1), "Label3");
     Label3->setMinimumWidth(Label3->fontMetrics().horizontalAdvance(QStringLiteral("第65535條記錄 ")));
     progress = named(new QProgressBar(Frame1), "progress");
-    progress->setRange(0, 1);
-    progress->setValue(0);
-    progress->setFormat(QStringLiteral("%v / %m"));
     shownProgress = RecordProgress(progress);
     grid = named(new QTableWidget(0, 5, this), "grid");
     grid->setHorizontalHeaderLabels(

@@ -32,9 +32,6 @@ FrmZDCJ::FrmZDCJ(QWidget* parent) : HeldDialog(parent) {
     Lab->setMinimumHeight(3 * Lab->fontMetrics().height());
     Bar = new QProgressBar(this);
     Bar->setObjectName(QStringLiteral("Bar"));
-    Bar->setFormat(QStringLiteral("%v / %m"));
-    Bar->setRange(0, 1);
-    Bar->setValue(0);
     progress = RecordProgress(Bar);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Text1);

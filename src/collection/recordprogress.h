@@ -8,13 +8,15 @@ class QProgressBar;
 // program more than reading it.
 class RecordProgress {
 public:
-    explicit RecordProgress(QProgressBar* bar) : bar(bar) {}
+    // The bar shows no text until a count is announced.
+    explicit RecordProgress(QProgressBar* bar);
     void start(int announced);
     void read(int count);
     // Shows the count now, when reading has stopped.
     void finish(int count);
 
 private:
+    void show(int count);
     QProgressBar* bar;
     QElapsedTimer shown;
     int announced = 0;

@@ -50,6 +50,7 @@ TEST_F(ManualCollection, StoresEveryRecordWithItsFieldsAndAdvisesTheClear) {
     Form2& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("                        數   据   采   集"));
     ASSERT_EQ(w.ctext->currentText(), "5");
+    EXPECT_EQ(w.progress->text(), QString());  // nothing announced yet
     collect();
     EXPECT_EQ(dataRows(), expectedRows(5, records));
     EXPECT_EQ(labtext(), counts(40, 40));
@@ -57,6 +58,7 @@ TEST_F(ManualCollection, StoresEveryRecordWithItsFieldsAndAdvisesTheClear) {
     EXPECT_TRUE(w.grid->isVisible());
     EXPECT_EQ(w.grid->rowCount(), 40);
     EXPECT_EQ(w.progress->value(), 40);
+    EXPECT_EQ(w.progress->text(), QStringLiteral("40 / 40"));
     EXPECT_EQ(w.Label3->text(), QStringLiteral("第40條記錄 "));
     EXPECT_TRUE(w.MSComm1.PortOpen());  // a good collection keeps the port
     EXPECT_TRUE(w.cdok->isEnabled());
@@ -81,6 +83,7 @@ TEST_F(ManualCollection, AControllerWithoutRecords) {
     Form2& w = open();
     collect();
     EXPECT_EQ(labtext(), QStringLiteral("沒有數据可以采集"));
+    EXPECT_EQ(w.progress->text(), QString());
     EXPECT_FALSE(w.grid->isVisible());
     EXPECT_FALSE(w.MSComm1.PortOpen());
     EXPECT_EQ(count(QStringLiteral("data")), 0);
