@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
 
 using serial::Limit;
 
@@ -270,10 +271,16 @@ void Form2::showGrid() {
         for (int c = 0; c < cells.size(); ++c)
             grid->setItem(k, c, new QTableWidgetItem(cells[c]));
     }
-    grid->setColumnWidth(0, twips(800));
-    grid->setColumnWidth(2, twips(1200));
-    grid->setColumnWidth(3, twips(1100));
-    grid->setColumnWidth(4, twips(600));
+    // The widths were chosen for a smaller font than the program's: a column
+    // never gets narrower than its values, so no date shows cut.
+    const auto setWidth = [this](int column, int width) {
+        grid->resizeColumnToContents(column);
+        grid->setColumnWidth(column, std::max(width, grid->columnWidth(column)));
+    };
+    setWidth(0, twips(800));
+    setWidth(2, twips(1200));
+    setWidth(3, twips(1100));
+    setWidth(4, twips(600));
     grid->show();
 }
 

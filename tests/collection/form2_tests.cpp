@@ -2,6 +2,7 @@
 #include "collectionline.h"
 #include "form2.h"
 #include "frmzdcj.h"
+#include "look.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -45,6 +46,7 @@ protected:
 };
 
 TEST_F(ManualCollection, StoresEveryRecordWithItsFieldsAndAdvisesTheClear) {
+    ui::applyProgramLook();  // the program's font, which the widths must hold
     const auto records = ctlsim::sampleRecords(5, 40, QDate(2026, 12, 10));
     holdRecords(5, records);
     Form2& w = open();
@@ -57,6 +59,8 @@ TEST_F(ManualCollection, StoresEveryRecordWithItsFieldsAndAdvisesTheClear) {
     EXPECT_EQ(label4(), advice);
     EXPECT_TRUE(w.grid->isVisible());
     EXPECT_EQ(w.grid->rowCount(), 40);
+    for (int c = 0; c < w.grid->columnCount(); ++c)  // no value shows cut
+        EXPECT_GE(w.grid->columnWidth(c), w.grid->fontMetrics().horizontalAdvance(w.grid->item(0, c)->text()) + 8) << c;
     EXPECT_EQ(w.progress->value(), 40);
     EXPECT_EQ(w.progress->text(), QStringLiteral("40 / 40"));
     EXPECT_EQ(w.Label3->text(), QStringLiteral("第40條記錄 "));
