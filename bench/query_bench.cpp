@@ -5,7 +5,6 @@
 #include "boundgrid.h"
 #include "frmque.h"
 #include "msgbox.h"
-#include "programfolder.h"
 #include "reportcontrol.h"
 #include "scaledata.h"
 
@@ -17,19 +16,14 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
 
 namespace {
 
 qint64 swipes = benchdata::fullSwipes;
-QTemporaryDir* folder = nullptr;
-
-double millisecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+QString folder;
+using benchdata::millisecondsSince;
 
 void paint(QWidget& w)
 {
@@ -37,18 +31,13 @@ void paint(QWidget& w)
     QCoreApplication::processEvents();
 }
 
-// The program folder holds the large file under the database's own name,
-// and the report templates.
+// The scale site with the report templates beside the database.
 void useScaleDatabase()
 {
-    const QString path = benchdata::scaleDatabase(swipes, benchdata::fullPeople);
-    folder = new QTemporaryDir;
-    QFile::link(path, folder->filePath(QStringLiteral("kestrom.mdb")));
+    folder = benchdata::openScaleSite(swipes);
     const QDir templates(QStringLiteral(KESTROM_REPORT_TEMPLATES));
     for (const QString& name : templates.entryList({QStringLiteral("*.rpt")}))
-        QFile::copy(templates.filePath(name), folder->filePath(name));
-    platform::setProgramFolder(folder->path());
-    app::db = jet::OpenDatabase(app::databaseFile());
+        QFile::copy(templates.filePath(name), QDir(folder).filePath(name));
     ui::setMessageHandler([](const ui::MessageCall& call) { return ui::defaultButton(call.style); });
 }
 
@@ -131,7 +120,7 @@ void printTenThousandRows(benchmark::State& state)
         QCoreApplication::processEvents();
     ui::setMessageHandler([](const ui::MessageCall&) { return int(ui::vbYes); });
     report::setPreviewHandler(
-        [](const report::ReportControl& control) { control.writePdf(folder->filePath(QStringLiteral("out.pdf"))); });
+        [](const report::ReportControl& control) { control.writePdf(QDir(folder).filePath(QStringLiteral("out.pdf"))); });
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         w.Command2->click();
@@ -157,6 +146,5 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     app::db.Close();
-    delete folder;
     return 0;
 }

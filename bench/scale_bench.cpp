@@ -5,13 +5,11 @@
 #include "boundgrid.h"
 #include "frmxg.h"
 #include "msgbox.h"
-#include "programfolder.h"
 #include "recordset.h"
 #include "scaledata.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <random>
@@ -20,7 +18,7 @@
 namespace {
 
 qint64 swipes = benchdata::fullSwipes;
-QTemporaryDir* folder = nullptr;
+using benchdata::millisecondsSince;
 
 double residentMegabytes()
 {
@@ -31,22 +29,8 @@ double residentMegabytes()
     return fields.value(1).toDouble() * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-double millisecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 QString card(int n) { return QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0')); }
 
-// The program folder holds the large file under the database's own name.
-void useScaleDatabase()
-{
-    const QString path = benchdata::scaleDatabase(swipes, benchdata::fullPeople);
-    folder = new QTemporaryDir;
-    QFile::link(path, folder->filePath(QStringLiteral("kestrom.mdb")));
-    platform::setProgramFolder(folder->path());
-    app::db = jet::OpenDatabase(app::databaseFile());
-}
 
 void dataTableAddNew(benchmark::State& state)
 {
@@ -185,11 +169,10 @@ int main(int argc, char** argv)
     benchdata::takeSizeOption(argc, argv, "--swipes=", swipes);
     benchmark::Initialize(&argc, argv);
     const auto start = std::chrono::steady_clock::now();
-    useScaleDatabase();
+    benchdata::openScaleSite(swipes);
     std::fprintf(stderr, "database ready after %.0f ms\n", millisecondsSince(start));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     app::db.Close();
-    delete folder;
     return 0;
 }

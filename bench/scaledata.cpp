@@ -1,10 +1,13 @@
 #include "scaledata.h"
 
+#include "app.h"
 #include "dbfile.h"
+#include "programfolder.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -202,6 +205,21 @@ void takeSizeOption(int& argc, char** argv, const char* name, qint64& value)
             --i;
         }
     }
+}
+
+QString openScaleSite(qint64 swipes, int people)
+{
+    static QTemporaryDir folder;
+    QFile::remove(folder.filePath(QStringLiteral("kestrom.mdb")));
+    QFile::link(scaleDatabase(swipes, people), folder.filePath(QStringLiteral("kestrom.mdb")));
+    platform::setProgramFolder(folder.path());
+    app::db = jet::OpenDatabase(app::databaseFile());
+    return folder.path();
+}
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace benchdata

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <chrono>
 
 // A database file at the sizes real sites reach, for benchmarks.
 //
@@ -33,5 +34,12 @@ QString scaleDatabase(qint64 swipes = fullSwipes, int people = fullPeople);
 // line, before the benchmark library reads it; the last one's N goes into
 // value.
 void takeSizeOption(int& argc, char** argv, const char* name, qint64& value);
+
+// A program folder of its own whose kestrom.mdb is that file (a link to it),
+// made the program's folder, with app::db opened on it; returns the folder,
+// which stays until the benchmark program ends.
+QString openScaleSite(qint64 swipes = fullSwipes, int people = fullPeople);
+
+double millisecondsSince(std::chrono::steady_clock::time_point start);
 
 }  // namespace benchdata
