@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -106,6 +107,7 @@ private:
     bool changeChecks(Entered& e);
     bool windowChecks(bool timeOrderTested);
     bool deleteChecks(const Entered& e);
+    bool checksPass(const std::function<bool()>& checks);
     bool issueAt(int address, const Entered& e);
     void changeAt(const QString& entry, const Entered& e);
     void deleteAt(int address, const Entered& e);

@@ -217,18 +217,25 @@ bool FrmFK::windowChecks(bool timeOrderTested)
     return true;
 }
 
+// An operation's checks read the database too; one it can't read stops
+// the operation like a failed check, with the engine's words.
+bool FrmFK::checksPass(const std::function<bool()>& checks)
+{
+    try {
+        return checks();
+    } catch (const jet::DbError& error) {
+        ui::reportDbFailure(error);
+        return false;
+    }
+}
+
 void FrmFK::Cmdadd_Click()
 {
     if (running)
         return;
     Entered e = entered();
-    try {
-        if (!issueChecks(e))
-            return;
-    } catch (const jet::DbError& error) {
-        ui::reportDbFailure(error);
+    if (!checksPass([&] { return issueChecks(e); }))
         return;
-    }
     Run run(*this);
     const int last = dooraddr->count() - 1;
     for (int i : e.selected) {
@@ -308,13 +315,8 @@ void FrmFK::cmdchg_Click()
     if (running)
         return;
     Entered e = entered();
-    try {
-        if (!changeChecks(e))
-            return;
-    } catch (const jet::DbError& error) {
-        ui::reportDbFailure(error);
+    if (!checksPass([&] { return changeChecks(e); }))
         return;
-    }
     Run run(*this);
     for (int i = 0; i < dooraddr->count() && !closeAsked; ++i) {
         if (e.selected.contains(i))
@@ -403,13 +405,8 @@ void FrmFK::cmddel_Click()
     if (running)
         return;
     const Entered e = entered();
-    try {
-        if (!deleteChecks(e))
-            return;
-    } catch (const jet::DbError& error) {
-        ui::reportDbFailure(error);
+    if (!checksPass([&] { return deleteChecks(e); }))
         return;
-    }
     Run run(*this);
     for (int i : e.selected) {
         deleteAt(dooraddr->item(i)->text().toInt(), e);
