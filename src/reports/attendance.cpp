@@ -103,13 +103,6 @@ QString rangeCondition(const QDate& first, const QDate& last)
     return QStringLiteral("日期 between ") + sql::date(first) + QStringLiteral(" and ") + sql::date(last);
 }
 
-bool hasSwipes(jet::Database& db, const QDate& first, const QDate& last)
-{
-    jet::Recordset rs = db.OpenRecordset(
-        QStringLiteral("select min(日期) from data where ") + rangeCondition(first, last), jet::dbOpenSnapshot);
-    return !rs.Eof() && rs.Field(0).isValid();
-}
-
 using SwipeDay = std::pair<QDate, QList<QTime>>;
 
 // "yyyy-MM-dd" and "HH:mm:ss", the forms the database layer stores, read
@@ -158,13 +151,31 @@ QList<SwipeDay> swipeDays(jet::Database& db, const QString& card, const QDate& f
     return days;
 }
 
-// The rows of the card's swiped days of the range go; found through the
-// index on (卡號, 日期) and the swipe index, whatever else the range holds.
-void removeSwipedDays(jet::Database& db, const QString& card, const QDate& first, const QDate& last)
+// The days of the range on which anyone swiped, earliest first: one step
+// on the index on 日期 each, however many swipes a day holds.
+QList<QDate> swipedDays(jet::Database& db, const QDate& first, const QDate& last)
 {
-    db.Execute(QStringLiteral("delete * from datakq where 卡號=") + sql::text(card)
-               + QStringLiteral(" and 日期 in (select 日期 from data where 卡號=") + sql::text(card)
-               + QStringLiteral(" and ") + rangeCondition(first, last) + QStringLiteral(")"));
+    QList<QDate> days;
+    for (;;) {
+        const QString from = days.isEmpty() ? QStringLiteral("日期 >= ") + sql::date(first)
+                                            : QStringLiteral("日期 > ") + sql::date(days.last());
+        jet::Recordset rs = db.OpenRecordset(
+            QStringLiteral("select min(日期) from data where ") + from + QStringLiteral(" and 日期 <= ") + sql::date(last),
+            jet::dbOpenSnapshot);
+        // A computed column carries no type: its value comes as text.
+        const QDate day = rs.Eof() ? QDate() : dayFromText(rs.Field(0).toString());
+        if (!day.isValid())
+            return days;
+        days << day;
+    }
+}
+
+// Every row of a swiped day goes, whoever's it is: the day's swipes alone
+// say which rows it has. Found through the index on 日期.
+void removeDays(jet::Database& db, const QList<QDate>& days)
+{
+    for (const QDate& day : days)
+        db.Execute(QStringLiteral("delete * from datakq where 日期 = ") + sql::date(day));
 }
 
 QString rowValues(const QString& card, const QDate& day, const jet::Recordset& person, const DayTimes& t,
@@ -273,17 +284,19 @@ void rebuild(jet::Database& db, const WorkingHours& hours, const QDate& first, c
              const Progress& progress)
 {
     const QStringList cards = swipedCards(db);
-    if (cards.isEmpty() || !hasSwipes(db, first, last))
+    if (cards.isEmpty())
         return;
+    const QList<QDate> days = swipedDays(db, first, last);
+    if (days.isEmpty())
+        return;
+    removeDays(db, days);
     if (progress.started)
         progress.started(static_cast<int>(cards.size()));
     jet::Recordset person = db.OpenRecordset(QStringLiteral("people"), jet::dbOpenTable);
     person.SetIndex(QStringLiteral("Primarykey"));
     for (const QString& card : cards) {
         person.Seek(QStringLiteral("="), card);
-        // Every swiped day of the card is written anew; a card without a
-        // holder any more gets no rows for them.
-        removeSwipedDays(db, card, first, last);
+        // A card without a holder any more gets no rows.
         if (person.NoMatch())
             continue;
         QStringList rows;

@@ -62,10 +62,10 @@ struct Progress {
     std::function<void()> cardDone;          // after each card with a person
 };
 
-// Rebuilds the attendance rows of the days first..last: for every card-day
-// of that range with swipes, its row is written anew (or none, when the
-// card has no holder any more or its swipes give no time), one row per
-// card and day. Card-days without swipes keep their rows, so a range whose
+// Rebuilds the attendance rows of the days first..last: every day of that
+// range with swipes loses all its rows and gets one per card that swiped
+// that day (none when the card has no holder any more or its swipes give
+// no time). A day without any swipe keeps its rows, so a range whose
 // swipes were purged keeps its attendance. Throws jet::DbError; the caller
 // holds the transaction that makes the run one whole.
 void rebuild(jet::Database& db, const WorkingHours& hours, const QDate& first, const QDate& last,

@@ -187,6 +187,55 @@ TEST_F(Attendance, ARangeWhoseSwipesWerePurgedKeepsItsRows)
     EXPECT_EQ(kqDump(db), before);
 }
 
+// Run again after swipes went: a day that still has swipes is built anew
+// from them alone, whoever's rows it held; a day left without any swipe
+// keeps its rows as they stand.
+TEST_F(Attendance, ARunAgainRebuildsEveryDayThatStillHasSwipesAndKeepsTheOthers)
+{
+    const int cards = 400;
+    const QDate tuesday = monday.addDays(1), thursday = monday.addDays(3), friday = monday.addDays(4);
+    const QString numbers = QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) ")
+                                .arg(cards);
+    jet::ExecuteScript(file("kestrom.mdb"),
+                       numbers
+                           + "insert into data (卡號, 日期, 時間, 地址, flag) "
+                             "select printf('%06d', i), d.column1, t.column1, 1 + i % 4, 1 + i % 4 from n, "
+                             "(values ('2026-03-02'), ('2026-03-03'), ('2026-03-04'), ('2026-03-05'), ('2026-03-06')) d, "
+                             "(values ('08:25:00'), ('11:35:00'), ('13:20:00'), ('17:40:00')) t;"
+                           + numbers
+                           + "insert into people (卡號, 姓名, 部門, 職務) "
+                             "select printf('%06d', i), '歐陽志明' || i, '東方廣場第二座', '保安主任' from n;");
+    runWindow(monday, sunday);
+    ASSERT_EQ(count("datakq"), cards * 5);
+    const auto built = kqRow(db, "000008", tuesday);
+    ASSERT_TRUE(built);
+
+    db.Execute("delete * from data where 卡號='000007' and 日期=#2026-03-03#");  // one card-day
+    db.Execute("delete * from data where 卡號='000010'");                       // a card's every day
+    db.Execute("delete * from data where 日期=#2026-03-05#");                   // a whole day
+    // Rows edited in the attendance list since.
+    for (const char* day : {"2026-03-03", "2026-03-05"})
+        db.Execute(QStringLiteral("update datakq set 時間1=#09:59:00#, late=89 where 卡號='000008' and 日期=#%1#")
+                       .arg(QString::fromLatin1(day)));
+    runWindow(monday, sunday);
+
+    EXPECT_FALSE(kqRow(db, "000007", tuesday));
+    EXPECT_TRUE(kqRow(db, "000007", monday));
+    for (const QDate& d : {monday, tuesday, wednesday, friday})
+        EXPECT_FALSE(kqRow(db, "000010", d)) << d.toString().toStdString();
+    EXPECT_TRUE(kqRow(db, "000010", thursday));
+    const auto rebuilt = kqRow(db, "000008", tuesday);
+    ASSERT_TRUE(rebuilt);
+    EXPECT_EQ(rebuilt->t1, built->t1);
+    EXPECT_EQ(rebuilt->late, built->late);
+    const auto kept = kqRow(db, "000008", thursday);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->t1, at("09:59"));
+    EXPECT_EQ(kept->late, 89);
+    EXPECT_EQ(count("datakq", "日期=#2026-03-05#"), cards);
+    EXPECT_EQ(count("datakq"), cards * 5 - 1 - 4);
+}
+
 TEST_F(Attendance, WithoutWorkingHoursNothingRunsUntilTheWindowOpensAgain)
 {
     addPerson(db, "000001");
