@@ -126,14 +126,16 @@ bool FrmWTS::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-// An empty box counts as 0; anything but a whole number of minutes up to
-// ten hours is refused, so no threshold is stored from a mistyped value.
+// An empty box counts as 0 and a fraction is rounded to the whole minute,
+// a half to the even one. What isn't a number, or comes to less than none
+// or more than ten hours once rounded, is refused, so no threshold is
+// stored from a mistyped value.
 bool FrmWTS::readAllowance(QLineEdit* box, int* minutes)
 {
     if (box->text().trimmed().isEmpty())
         box->setText(QStringLiteral("0"));
-    const std::optional<qint64> n = ui::wholeNumber(box->text().trimmed());
-    if (!n || *n > maxAllowance) {
+    const std::optional<qint64> n = ui::roundedNumber(box->text().trimmed());
+    if (!n || *n < 0 || *n > maxAllowance) {
         ui::MsgBox(QStringLiteral("遲到和早退的分鐘數應為0到%1之間的整數！").arg(maxAllowance), 48);
         box->setFocus();
         box->selectAll();

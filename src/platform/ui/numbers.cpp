@@ -24,4 +24,23 @@ std::optional<qint64> wholeNumber(const QString& text) {
     return text.toLongLong();
 }
 
+std::optional<qint64> roundedNumber(const QString& text) {
+    static const QRegularExpression decimal(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?$"));
+    const QRegularExpressionMatch m = decimal.match(text);
+    const QString whole = m.captured(2);
+    const QString fraction = m.captured(3);
+    if (!m.hasMatch() || (whole.isEmpty() && fraction.isEmpty()) || whole.size() > 18)
+        return std::nullopt;
+    qint64 n = whole.isEmpty() ? 0 : whole.toLongLong();
+    // Told from the digits as typed: a binary fraction could tip a half.
+    if (!fraction.isEmpty()) {
+        static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
+        const QChar tenths = fraction[0];
+        const bool half = tenths == QLatin1Char('5') && !fraction.mid(1).contains(nonZero);
+        if (half ? n % 2 == 1 : tenths >= QLatin1Char('5'))
+            ++n;
+    }
+    return m.captured(1) == QLatin1String("-") ? -n : n;
+}
+
 }  // namespace ui

@@ -12,5 +12,9 @@ double leadingNumber(const QString& text);
 std::optional<double> delayNumber(const QString& text);
 // A whole number of decimal digits and nothing else.
 std::optional<qint64> wholeNumber(const QString& text);
+// A decimal number, signed or not, with or without a fraction, rounded to
+// the nearest whole number and a half to the even one; nothing for any
+// other text, or for more than 18 digits before the point.
+std::optional<qint64> roundedNumber(const QString& text);
 
 }  // namespace ui
