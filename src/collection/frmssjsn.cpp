@@ -36,6 +36,9 @@ constexpr Column columns[] = {
 enum { cardColumn = 3, nameColumn, departmentColumn, jobColumn, directionColumn, timeColumn };
 constexpr int twipsPerPixel = 15;
 constexpr int swipeWaitSeconds = 3;
+// A swipe reply has room for its nine-byte record and four bytes after it;
+// a longer one is malformed, whatever its first bytes say.
+constexpr int longestSwipeReply = 13;
 
 QString stateText(int state) {
     switch (state) {
@@ -254,9 +257,9 @@ void FrmssjsN::readSwipe() {
             emptyBuffers(Comm);
         return;
     }
-    // A reply longer than a record is read to the record's end.
     const QByteArray reply = Comm.Input();
-    const auto swipe = frames::decodeSwipe(reply, polledAddress);
+    const auto swipe =
+        reply.size() <= longestSwipeReply ? frames::decodeSwipe(reply, polledAddress) : std::nullopt;
     if (!swipe) {
         emptyBuffers(Comm);
         return;

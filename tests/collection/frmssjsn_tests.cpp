@@ -204,6 +204,34 @@ TEST_F(LockMonitor, ASwipeReplyCutShortIsNotAcknowledgedOneWithMoreIsReadToItsEn
     EXPECT_EQ(cell("5-1*東門大堂正門", 7), QStringLiteral("進門"));
 }
 
+// A reply with more than the record and four spare bytes is malformed, however
+// its first nine bytes read: neither acknowledged nor shown, so the
+// controller keeps the swipe and gives it again, whole.
+TEST_F(LockMonitor, ASwipeReplyOfMoreThanThirteenBytesIsNeitherAcknowledgedNorShown) {
+    holder(QStringLiteral("000123"), QStringLiteral("陳大文"), QStringLiteral("東座"), QStringLiteral("技工"), QString(), 5);
+    override(5, 0x24);
+    swipe(5, physicalOf("000123"), 1);
+    const std::vector<int> overlong = {14, 29, 100'000};
+    for (int size : overlong)
+        sim->scriptNext(frames::cmdReadSwipe,
+                        script([size](ctlsim::Script& s) { s.after = QByteArray(size - 9, char(0x11)); }));
+    open();
+    const QString lock1 = QStringLiteral("5-1*東門大堂正門");
+    ASSERT_TRUE(waitUntil([&] { return pending(5) == 0; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return cell(lock1, 4) == QStringLiteral("陳大文"); }));
+    // The one acknowledgement follows the first reply of the record alone.
+    const std::vector<QByteArray> received = sim->received();
+    std::size_t asked = 0;
+    std::vector<std::size_t> acknowledgedAfter;
+    for (const QByteArray& f : received) {
+        if (f == *frames::ReadSwipeFrame(5))
+            ++asked;
+        else if (f == *frames::AckSwipeFrame(5))
+            acknowledgedAfter.push_back(asked);
+    }
+    EXPECT_EQ(acknowledgedAfter, std::vector<std::size_t>{overlong.size() + 1});
+}
+
 TEST_F(LockMonitor, ClosingDuringTheSwipeWaitEndsTheHandlerSafely) {
     override(5, 0x24);
     swipe(5, physicalOf("000123"), 1);
