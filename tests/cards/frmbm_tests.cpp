@@ -5,11 +5,14 @@
 #include "cardfixture.h"
 #include "simulator.h"
 #include "sqlvalue.h"
+#include "operator.h"
 #include "testsupport.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
+#include <QTest>
 
 using testsupport::ProgramFolderTest;
 
@@ -168,7 +171,7 @@ TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
 
     // The operator is told before and after that the controllers keep the cards.
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0].prompt, "是否要同時刪除該部門的所有人員？\n\n該部門人員的 3 張卡仍在控制器中："
+    EXPECT_EQ(dialogs.messages[0].prompt, "是否要同時刪除該部門的所有人員？\n\n該部門人員的 2 張卡仍在控制器中："
                                           "地址 1 有 2 張，地址 2 有 1 張。刪除人員不會從控制器中刪除這些卡。");
     EXPECT_EQ(dialogs.messages[1].prompt, "該部門的人員已刪除。地址 1、2 的控制器仍保留這些卡：在對這些地址做"
                                           "「發卡信息重整」之前，這些卡仍可開門！");
@@ -184,6 +187,30 @@ TEST_F(Departments, DeleteAnsweredYesArchivesAndRemovesCardsPeopleAndDepartment)
     EXPECT_EQ(count("department"), 2);
     EXPECT_TRUE(window->Tbm->text().isEmpty());
     EXPECT_TRUE(sim.received().empty());  // the controllers keep the cards: a rebuild leaves them out
+}
+
+// The warning counts each card once, however many controllers hold it, and
+// gives the cards held at each address.
+TEST_F(Departments, DeleteWarningCountsCardsAndTheCardsAtEachAddress)
+{
+    for (const char* card : {"000001", "000002", "000003"}) {
+        person(card, "甲", "西座");
+        issue(1, card);
+        issue(2, card);
+    }
+    person("000004", "乙", "西座");
+    issue(2, "000004");
+    issue(3, "000009");  // someone else's card
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const auto found = window->List1->findItems("西座", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, window->List1->visualItemRect(found[0]).center());
+    testsupport::click(window->cmddel);  // answered No: the people stay
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "是否要同時刪除該部門的所有人員？\n\n該部門人員的 4 張卡仍在控制器中："
+                                          "地址 1 有 3 張，地址 2 有 4 張。刪除人員不會從控制器中刪除這些卡。");
+    EXPECT_EQ(count("faka"), 8);
 }
 
 TEST_F(Departments, DeleteOfADepartmentWithoutIssuedCardsAsksPlainly)

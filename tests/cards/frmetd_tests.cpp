@@ -170,7 +170,8 @@ TEST_F(Extension, ByCardSendsTheWindowsTermsToEachTargetWithoutTheCard)
     click(window->Op[3]);
     click(window->Opp[1]);
     press(window->Command1);
-    EXPECT_EQ(dialogs.texts(), (Texts{"該卡號在1已經發卡記錄！", "該卡號在地址2添加成功！", "該卡號在地址3添加成功！"}));
+    EXPECT_EQ(dialogs.texts(), (Texts{"該卡號在1已經發卡記錄！", "該卡號在地址2添加成功！", "該卡號在地址3添加成功！",
+                                      "添加完畢！\n成功添加 2 次，失敗 0 次。"}));
     EXPECT_EQ(sim->received().size(), 2u);
     EXPECT_EQ(sim->controller(3).cards.at("000001").window.toHex(' '), "26 26 67 28 01 31 00 00 00 00 00");
     EXPECT_EQ(rowsAt(2).at("000001").endDate, QDate(2026, 8, 31));
@@ -192,7 +193,7 @@ TEST_F(Extension, BySourceAddressTriesEveryCardAtEveryTarget)
     window->dtime[0]->setTime(QTime(8, 0));
     window->dtime[1]->setTime(QTime(18, 0));
     press(window->Command1);
-    EXPECT_EQ(dialogs.texts(), Texts{"添加完畢！"});  // the pair already there passed without a word
+    EXPECT_EQ(dialogs.texts(), Texts{"添加完畢！\n成功添加 5 次，失敗 0 次。"});  // the pair already there passed without a word
     EXPECT_EQ(sim->received().size(), 5u);
     EXPECT_TRUE(window->Label1->text().isEmpty());
     EXPECT_EQ(count("faka", "開始時間 is not null"), 5);
@@ -216,7 +217,7 @@ TEST_F(Extension, ByDepartmentSendsEachCardOnceEvenWhenItHoldsSeveralAddresses)
     EXPECT_TRUE(window->Option5->isChecked());
     clickTargets({3});
     press(window->Command1);
-    EXPECT_EQ(dialogs.texts(), Texts{"添加完畢！"});
+    EXPECT_EQ(dialogs.texts(), Texts{"添加完畢！\n成功添加 2 次，失敗 0 次。"});
     EXPECT_EQ(sim->received().size(), 2u);
     EXPECT_EQ(count("faka", "地址=3"), 2);
     EXPECT_EQ(count("faka", "地址=3 and 卡號='000003'"), 0);
@@ -243,6 +244,96 @@ TEST_F(Extension, ASilentTargetIsIgnoredOrEndsTheRunAsTheOperatorAnswers)
     expectInStep();
 }
 
+// A run in one of the modes, the operator's answer to each box in turn, and
+// what the run ends with: its boxes, and the bar's pairs in place at their
+// target (added, or there already) of all pairs.
+struct RunCase {
+    const char* why;
+    std::function<void()> issue;
+    std::function<void(FrmEtD&)> choose;
+    std::vector<int> answers;
+    Texts shown;
+    int inPlace, pairs;
+};
+
+TEST_F(Extension, EveryRunEndsWithThePairsAddedAndThoseThatFailed)
+{
+    const auto atSource = [this] {
+        for (const char* card : {"000001", "000002", "000003"})
+            issued(testCard(1, card));
+    };
+    const QString silent4 = "地址4通訊出錯！!";
+    const RunCase cases[] = {
+        {"three cards to a silent controller", atSource,
+         [this](FrmEtD& w) {
+             type(w.dz, "1");
+             clickTargets({4});
+         },
+         {ui::vbIgnore, ui::vbIgnore, ui::vbIgnore},
+         {silent4, silent4, silent4, "添加完畢！\n成功添加 0 次，失敗 3 次：地址 4 有 3 次。"},
+         0, 3},
+        {"by address, one pair there already",
+         [&] {
+             atSource();
+             issued(testCard(3, "000002"));
+         },
+         [this](FrmEtD& w) {
+             type(w.dz, "1");
+             clickTargets({2, 3, 4});
+         },
+         {ui::vbIgnore, ui::vbIgnore, ui::vbIgnore},
+         {silent4, silent4, silent4, "添加完畢！\n成功添加 5 次，失敗 3 次：地址 4 有 3 次。"},
+         6, 9},
+        {"by department, failures at two addresses",
+         [this] {
+             for (const char* card : {"000001", "000002", "000003"})
+                 issued(testCard(1, card));
+             sim->scriptNext(frames::cmdAddCard, lost());
+         },
+         [this](FrmEtD& w) {
+             type(w.bm, "O'Hara Court");
+             clickTargets({2, 4});
+         },
+         {ui::vbIgnore, ui::vbIgnore, ui::vbIgnore},
+         {"地址2通訊出錯！!", silent4, silent4, "添加完畢！\n成功添加 1 次，失敗 3 次：地址 2 有 1 次，地址 4 有 2 次。"},
+         1, 4},
+        {"by card", [this] { issued(testCard(1, "000001")); },
+         [this](FrmEtD& w) {
+             pick(w.Ckh, "000001");
+             clickTargets({1, 2, 4});
+         },
+         {ui::vbOK, ui::vbOK, ui::vbIgnore},
+         {"該卡號在1已經發卡記錄！", "該卡號在地址2添加成功！", silent4,
+          "添加完畢！\n成功添加 1 次，失敗 1 次：地址 4 有 1 次。"},
+         2, 3},
+        {"by address, every pair added", atSource,
+         [this](FrmEtD& w) {
+             type(w.dz, "1");
+             clickTargets({3});
+         },
+         {}, {"添加完畢！\n成功添加 3 次，失敗 0 次。"}, 3, 3},
+    };
+    for (const RunCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        app::db.Execute("delete * from faka");
+        for (int a : {1, 2, 3})
+            sim->edit(a, [](ctlsim::Controller& k) { k.cards.clear(); });
+        c.issue();
+        delete window.data();
+        open();
+        c.choose(*window);
+        for (int answer : c.answers)
+            dialogs.answer(answer);
+        press(window->Command1);
+        EXPECT_EQ(dialogs.texts(), c.shown);
+        EXPECT_EQ(dialogs.messages.back().style, 0);
+        EXPECT_EQ(window->Progress->value(), c.inPlace);
+        EXPECT_EQ(window->Progress->maximum(), c.pairs);
+        EXPECT_TRUE(window->Label1->text().isEmpty());
+        expectInStep();
+    }
+}
+
 TEST_F(Extension, RetryRepeatsThePair)
 {
     issued(testCard(1, "000001"));
@@ -252,7 +343,7 @@ TEST_F(Extension, RetryRepeatsThePair)
     sim->scriptNext(frames::cmdAddCard, lost());
     dialogs.answer(ui::vbRetry);
     press(window->Command1);
-    EXPECT_EQ(dialogs.texts(), (Texts{"地址2通訊出錯！!", "該卡號在地址2添加成功！"}));
+    EXPECT_EQ(dialogs.texts(), (Texts{"地址2通訊出錯！!", "該卡號在地址2添加成功！", "添加完畢！\n成功添加 1 次，失敗 0 次。"}));
     EXPECT_EQ(sim->received().size(), 2u);
     expectInStep();
 }
@@ -363,7 +454,7 @@ TEST_F(Extension, WithAWeekdayWindowANightTimeWindowIsAccepted)
     window->dtime[0]->setTime(QTime(18, 0));
     window->dtime[1]->setTime(QTime(8, 0));
     press(window->Command1);
-    EXPECT_EQ(dialogs.texts(), Texts{"該卡號在地址2添加成功！"});
+    EXPECT_EQ(dialogs.texts(), (Texts{"該卡號在地址2添加成功！", "添加完畢！\n成功添加 1 次，失敗 0 次。"}));
     EXPECT_EQ(sim->controller(2).cards.at("000001").window.toHex(' '), "00 00 00 00 00 00 18 08 00 00 00");
     expectInStep();
 }
@@ -377,10 +468,11 @@ TEST_F(Extension, ARowTheDatabaseRefusesTakesTheCardOutOfTheControllerAgain)
     clickTargets({2, 3});
     press(window->Command1);
     const Texts shown = dialogs.texts();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0], "該卡號在地址2添加成功！");
     EXPECT_TRUE(shown[1].startsWith("數據庫操作失敗"));
     EXPECT_EQ(shown[2], "卡號 000001 未能存入數據庫，已從 3 號門刪除！");
+    EXPECT_EQ(shown[3], "添加完畢！\n成功添加 1 次，失敗 1 次：地址 3 有 1 次。");  // not stored: not added
     expectInStep();
 }
 

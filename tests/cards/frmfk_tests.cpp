@@ -5,6 +5,8 @@
 #include "dispatch.h"
 #include "frmfk.h"
 #include "menuwindows.h"
+#include "operator.h"
+#include "sqlvalue.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -390,6 +392,32 @@ TEST_F(CardWindow, IssueChecksRefuseInTheirOrderAndSendNothing)
     expectRefusals(window->Cmdadd, windowRefusals());
     EXPECT_EQ(count("faka"), 1);
     EXPECT_EQ(window->ddate[0]->date(), QDate(2026, 5, 1));  // the date check set the first day to the last
+}
+
+// The personnel records may hold card numbers of six characters that are
+// not six digits (an older file, typed with full-width digits or a letter).
+// Picked from the list they pass the box's rules; no frame can carry them.
+TEST_F(CardWindow, IssueRefusesAPickedCardNumberThatIsNotSixDigits)
+{
+    const char* stored[] = {"A00001", "１２３４５６", "000 01", "00001 "};
+    for (const char* card : stored)
+        app::db.Execute(QStringLiteral("insert into people (卡號,姓名) values (%1,'甲')").arg(sql::text(QString::fromUtf8(card))));
+    open();
+    for (const char* card : stored) {
+        const QString number = QString::fromUtf8(card);
+        SCOPED_TRACE(number.toStdString());
+        window->tcard->clear();
+        testsupport::pickFromList(window->Tkh, number);
+        ASSERT_EQ(window->Tkh->currentText(), number);
+        type(window->tcard, "0000000077");
+        clickAddresses({1});
+        press(window->Cmdadd);
+        ASSERT_EQ(dialogs.texts(), Texts{"卡號必須是6位自然數！"});
+        EXPECT_EQ(dialogs.messages[0].style, 0);
+        EXPECT_TRUE(sim->received().empty());
+    }
+    EXPECT_EQ(count("faka"), 0);
+    expectInStep();
 }
 
 TEST_F(CardWindow, IssueTestsTheTimeOrderOnlyWithoutADateWindow)

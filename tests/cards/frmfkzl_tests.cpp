@@ -211,6 +211,61 @@ TEST_F(UnsendableRows, GoingOnSendsEveryOtherCard)
     EXPECT_EQ(window->Text1->text(), "2");
 }
 
+// A window column that holds something no reader takes as a date, a
+// weekday or a time would go out as no window at all: the card would open
+// the door at any day and hour. Such a row is named like any other.
+TEST_F(Rebuild, RowsWithUnreadableWindowsAreNamedAndNotSent)
+{
+    struct Unreadable {
+        const char* card;
+        const char* column;
+        const char* stored;
+        const char* reason;
+    };
+    const Unreadable rows[] = {
+        {"000011", "開始時間", "'25:99:00'", "000011：開始時間「25:99:00」無法識別"},
+        {"000012", "開始日期", "'garbage'", "000012：開始日期「garbage」無法識別"},
+        {"000013", "截止日期", "'2026-02-30'", "000013：截止日期「2026-02-30」無法識別"},
+        {"000014", "截止星期", "'Fri'", "000014：截止星期「Fri」無法識別"},
+        {"000015", "開始時間", "''", "000015：開始時間「」無法識別"},
+    };
+    cardstore::IssuedCard windowed = testCard(4, "000010");
+    windowed.startDate = QDate(2026, 1, 1);
+    windowed.endDate = QDate(2026, 12, 31);
+    windowed.startWeekday = 1;
+    windowed.endWeekday = 5;
+    windowed.startTime = QTime(8, 0);
+    windowed.endTime = QTime(18, 0);
+    QStringList named;
+    for (const Unreadable& r : rows) {
+        windowed.card = r.card;
+        windowed.physical = QStringLiteral("0000") + r.card;
+        issue(windowed);
+        rawSql(QStringLiteral("update faka set %1=%2 where 卡號='%3'")
+                   .arg(QString::fromUtf8(r.column), QString::fromUtf8(r.stored), QString::fromUtf8(r.card))
+                   .toUtf8()
+                   .constData());
+        named << QString::fromUtf8(r.reason);
+    }
+    windowed.card = "000016";
+    windowed.physical = "0000000016";
+    issue(windowed);  // every window readable: it goes
+    window = new FrmFKZL();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    testsupport::pickFromList(window->Combo1, "4");
+    dialogs.answer(ui::vbYes);
+    testsupport::click(window->Command1);
+
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt, "以下卡無法下載到控制器：\n" + named.join('\n') + "\n\n是否不下載這些卡，繼續重整？");
+    EXPECT_EQ(dialogs.messages[1].prompt, "重整完畢！已下載 1 張卡；5 張卡無法下載，控制器中沒有這些卡。");
+    const ctlsim::Controller c = sim->controller(4);
+    ASSERT_EQ(c.cards.size(), 1u);
+    EXPECT_EQ(c.cards.count("000016"), 1u);
+    EXPECT_EQ(sim->received().size(), 2u);  // the erasure and the one card
+}
+
 TEST_F(Rebuild, AddressWithoutCardsStillHasItsListErased)
 {
     sim->edit(4, [](ctlsim::Controller& c) { c.cards["999999"] = ctlsim::Card{"0000999999", 0, 0, {}}; });

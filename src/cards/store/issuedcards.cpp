@@ -98,6 +98,31 @@ IssuedCard fromRow(const jet::Recordset& row)
     return c;
 }
 
+QList<std::pair<QString, QString>> unreadableWindows(const jet::Recordset& row)
+{
+    QList<std::pair<QString, QString>> out;
+    const auto check = [&](const char* column, const auto& readable) {
+        const QString name = QString::fromUtf8(column);
+        const QVariant v = row.Field(name);
+        if (!isNull(v) && !readable(v))
+            out.append({name, v.toString()});
+    };
+    const auto date = [](const QVariant& v) { return dateOf(v).isValid(); };
+    const auto weekday = [](const QVariant& v) {
+        bool ok = false;
+        v.toInt(&ok);
+        return ok;
+    };
+    const auto time = [](const QVariant& v) { return timeOf(v).isValid(); };
+    check("開始日期", date);
+    check("截止日期", date);
+    check("開始星期", weekday);
+    check("截止星期", weekday);
+    check("開始時間", time);
+    check("截止時間", time);
+    return out;
+}
+
 bool isIssuedAt(jet::Database& db, int address, const QString& card)
 {
     return hasRows(db, QStringLiteral("select * from faka") + where(address, card));

@@ -2,10 +2,12 @@
 #include "database.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTime>
 #include <QVariant>
 #include <optional>
+#include <utility>
 
 namespace jet {
 class Recordset;
@@ -46,6 +48,11 @@ int passModeStored(const QVariant& value);
 // The card of the current row of a faka or fakapl recordset, windows read
 // by the rules above.
 IssuedCard fromRow(const jet::Recordset& row);
+
+// The window columns of the current faka row that hold a value but no date,
+// weekday or time a reader can take (fromRow reads them as no window), each
+// with the text it holds.
+QList<std::pair<QString, QString>> unreadableWindows(const jet::Recordset& row);
 
 // Whether the card has a row at this address; whether it has one anywhere.
 bool isIssuedAt(jet::Database& db, int address, const QString& card);

@@ -185,12 +185,9 @@ void Frmbm::cmddel_Click()
 
 QString Frmbm::HeldCards::described() const
 {
-    int cards = 0;
     QStringList at;
-    for (const auto& [address, count] : perAddress) {
-        cards += count;
+    for (const auto& [address, count] : perAddress)
         at << QStringLiteral("地址 %1 有 %2 張").arg(address).arg(count);
-    }
     return QStringLiteral("該部門人員的 %1 張卡仍在控制器中：%2。").arg(cards).arg(at.join(QStringLiteral("，")));
 }
 
@@ -215,6 +212,13 @@ Frmbm::HeldCards Frmbm::heldCards(const QString& name)
     for (; !rs.Eof(); rs.MoveNext())
         held.perAddress.append({rs.Field(0).toInt(), rs.Field(1).toInt()});
     rs.Close();
+    // A card held at several addresses is one card.
+    jet::Recordset cards = app::db.OpenRecordset(
+        QStringLiteral("select count(*) from people where 部門=") + sql::text(name)
+            + QStringLiteral(" and 卡號 in (select 卡號 from faka)"),
+        jet::dbOpenSnapshot);
+    held.cards = cards.Field(0).toInt();
+    cards.Close();
     return held;
 }
 

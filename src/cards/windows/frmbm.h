@@ -34,8 +34,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Issued cards of a department's people, as (address, cards) in address order.
+    // Issued cards of a department's people: how many cards, and how many
+    // of them each address holds, as (address, cards) in address order.
     struct HeldCards {
+        int cards = 0;
         QList<QPair<int, int>> perAddress;
         bool isEmpty() const { return perAddress.isEmpty(); }
         QString described() const;

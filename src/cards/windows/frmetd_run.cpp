@@ -15,13 +15,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <optional>
 
 // A run under way: the buttons are held and the progress shown; a close
 // asked for meanwhile takes effect at the next pair, and the window closes
-// when the run has ended.
+// when the run has ended. The bar counts the pairs that are at their target
+// (added now, or found there): a pair that failed leaves it short.
 class FrmEtD::Run {
 public:
     Run(FrmEtD& window, int pairs) : w(window)
@@ -47,11 +50,48 @@ public:
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
-    void pairDone() { w.Progress->setValue(w.Progress->value() + 1); }
+    // One pair: nothing when the controller holds the card already (neither
+    // added nor failed), otherwise what its extension came to. A pair
+    // skipped was not added: the operator passed the silent controller
+    // over, or the database refused its row.
+    std::optional<Outcome> pair(const Pair& p)
+    {
+        if (cardstore::isIssuedAt(app::db, p.address, p.card)) {
+            atTarget();
+            return std::nullopt;
+        }
+        const Outcome outcome = w.extend(p);
+        if (outcome == Outcome::Extended) {
+            ++added;
+            atTarget();
+        } else if (outcome == Outcome::Skipped) {
+            ++failedAt[p.address];
+        }
+        return outcome;
+    }
     bool stopAsked() const { return w.closeAsked; }
 
+    // The closing words of a run that went through all its pairs.
+    QString figures() const
+    {
+        int failed = 0;
+        QStringList at;
+        for (auto it = failedAt.cbegin(); it != failedAt.cend(); ++it) {
+            failed += it.value();
+            at << QStringLiteral("地址 %1 有 %2 次").arg(it.key()).arg(it.value());
+        }
+        QString text = QStringLiteral("添加完畢！\n成功添加 %1 次，失敗 %2 次").arg(added).arg(failed);
+        if (!at.isEmpty())
+            text += QStringLiteral("：") + at.join(QStringLiteral("，"));
+        return text + QStringLiteral("。");
+    }
+
 private:
+    void atTarget() { w.Progress->setValue(w.Progress->value() + 1); }
+
     FrmEtD& w;
+    int added = 0;
+    QMap<int, int> failedAt;  // pairs not added, by target address
 };
 
 QList<int> FrmEtD::targets() const
@@ -141,22 +181,24 @@ void FrmEtD::byCard()
     }
     const QString physical = issued.Field(0).toString().trimmed();
     const QList<int> to = targets();
-    Run run(*this, int(to.size()));
-    for (int address : to) {
-        if (run.stopAsked())
-            return;
-        const QString at = QString::number(address);
-        if (cardstore::isIssuedAt(app::db, address, card)) {
-            ui::MsgBox(QStringLiteral("該卡號在") + at + QStringLiteral("已經發卡記錄！"), 0);
-        } else {
-            const Outcome outcome = extend({card, physical, address});
-            if (outcome == Outcome::Stop)
+    QString closing;
+    {
+        Run run(*this, int(to.size()));
+        for (int address : to) {
+            if (run.stopAsked())
                 return;
-            if (outcome == Outcome::Extended)
+            const QString at = QString::number(address);
+            const std::optional<Outcome> outcome = run.pair({card, physical, address});
+            if (!outcome)
+                ui::MsgBox(QStringLiteral("該卡號在") + at + QStringLiteral("已經發卡記錄！"), 0);
+            else if (*outcome == Outcome::Stop)
+                return;
+            else if (*outcome == Outcome::Extended)
                 ui::MsgBox(QStringLiteral("該卡號在地址") + at + QStringLiteral("添加成功！"), 0);
         }
-        run.pairDone();
+        closing = run.figures();
     }
+    ui::MsgBox(closing, 0);
 }
 
 // Every card of the rows to every target, card by card; pairs already
@@ -172,26 +214,26 @@ void FrmEtD::byRows(const QString& select)
                       rows.Field(QStringLiteral("物理卡號")).toString().trimmed()});
     rows.Close();
     const QList<int> to = targets();
+    QString closing;
     {
         Run run(*this, int(cards.size() * to.size()));
         for (const auto& [card, physical] : cards) {
             for (int address : to) {
                 if (run.stopAsked())
                     return;
-                if (!cardstore::isIssuedAt(app::db, address, card)) {
-                    const Outcome outcome = extend({card, physical, address});
-                    if (outcome == Outcome::Stop)
-                        return;
-                    if (outcome == Outcome::Extended)
-                        Label1->setText(QStringLiteral("卡號") + card + QStringLiteral("在地址") + QString::number(address)
-                                        + QStringLiteral("添加成功！"));
-                }
-                run.pairDone();
+                const std::optional<Outcome> outcome = run.pair({card, physical, address});
+                if (outcome == Outcome::Stop)
+                    return;
+                if (outcome == Outcome::Extended)
+                    Label1->setText(QStringLiteral("卡號") + card + QStringLiteral("在地址") + QString::number(address)
+                                    + QStringLiteral("添加成功！"));
             }
         }
+        closing = run.figures();
     }
-    if (!Label1->text().isEmpty())
-        ui::MsgBox(QStringLiteral("添加完畢！"), 0);
+    // A source without cards had nothing to try and ends silently.
+    if (!cards.isEmpty())
+        ui::MsgBox(closing, 0);
     Label1->clear();
 }
 

@@ -159,7 +159,9 @@ bool FrmFK::issueChecks(Entered& e)
         ui::MsgBox(QStringLiteral("請輸入卡號！"), 0);
         return false;
     }
-    if (e.card.size() != 6) {
+    // The box takes digits only, but a number picked from the list is the
+    // personnel record's as stored.
+    if (!frames::validCardNumber(e.card)) {
         ui::MsgBox(QStringLiteral("卡號必須是6位自然數！"), 0);
         return false;
     }

@@ -143,6 +143,16 @@ QString unsendable(const cardstore::IssuedCard& card)
     return reasons.join(QStringLiteral("，"));
 }
 
+// A window column holding what is no date, weekday or time would go out as
+// no window: the card would open the door at any day and hour.
+QString unreadable(const jet::Recordset& row)
+{
+    QStringList reasons;
+    for (const auto& [column, text] : cardstore::unreadableWindows(row))
+        reasons << column + QStringLiteral("「") + text + QStringLiteral("」無法識別");
+    return reasons.join(QStringLiteral("，"));
+}
+
 }  // namespace
 
 // Every row is read and checked before the controller's list is erased: a
@@ -152,23 +162,28 @@ void FrmFKZL::rebuild()
 {
     const int a = addresses.value(Combo1->currentIndex());
     QList<cardstore::IssuedCard> issued;
+    QStringList unreadWindows;  // of each row
     try {
         jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select * from faka where 地址=")
                                                   + sql::number(qint64(a)) + QStringLiteral(" order by 卡號"));
-        for (; !rs.Eof(); rs.MoveNext())
+        for (; !rs.Eof(); rs.MoveNext()) {
             issued << cardstore::fromRow(rs);
+            unreadWindows << unreadable(rs);
+        }
     } catch (const jet::DbError& e) {
         ui::reportDbFailure(e);
         return;
     }
     QList<cardstore::IssuedCard> sendable;
     QStringList unsent;
-    for (const cardstore::IssuedCard& card : issued) {
-        const QString reason = unsendable(card);
-        if (reason.isEmpty())
+    for (qsizetype i = 0; i < issued.size(); ++i) {
+        const cardstore::IssuedCard& card = issued[i];
+        QStringList reasons{unsendable(card), unreadWindows[i]};
+        reasons.removeAll(QString());
+        if (reasons.isEmpty())
             sendable << card;
         else
-            unsent << card.card + QStringLiteral("：") + reason;
+            unsent << card.card + QStringLiteral("：") + reasons.join(QStringLiteral("，"));
     }
     if (!unsent.isEmpty()
         && ui::MsgBox(QStringLiteral("以下卡無法下載到控制器：\n") + unsent.join(QLatin1Char('\n'))
