@@ -10,8 +10,8 @@ namespace {
 
 using swipes::OutOfRange;
 
-QByteArray bytes(std::initializer_list<int> fields) {
-    QByteArray b(1, char(5));
+QByteArray bytes(std::initializer_list<int> fields, int address = 7) {
+    QByteArray b(1, char(address));
     for (int f : fields)
         b += char(f);
     b += char(0);
@@ -47,6 +47,10 @@ TEST(RecordDecoding, EachCollectorMendsOutOfRangeValuesByItsOwnRule) {
         {{0x0A, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}, "missed", "missed"},
         {{0x00, 0x00, 0x01, 0x26, 0x1B, 0x01, 0x00, 0x00, 1}, "missed", "missed"},
         {{0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0xF0, 1}, "missed", "missed"},
+        // A flag no controller sends: the bytes were shifted by a record that came short.
+        {{0x00, 0x01, 0x23, 0x12, 0x10, 0x09, 0x00, 0x01, 0x50}, "missed", "missed"},
+        {{0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 0}, "missed", "missed"},
+        {{0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 5}, "missed", "missed"},
     };
     for (const auto& c : cases) {
         const QByteArray record = bytes(c.fields);
@@ -56,6 +60,10 @@ TEST(RecordDecoding, EachCollectorMendsOutOfRangeValuesByItsOwnRule) {
             << record.toHex().toStdString();
     }
     EXPECT_FALSE(swipes::decodeRecord(bytes({1, 2, 3}).left(10), 7, OutOfRange::Whole));
+    // Every record starts with its controller's address; another byte there
+    // is the tail of the record before, out of step.
+    EXPECT_TRUE(swipes::decodeRecord(bytes({0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}), 7, OutOfRange::Whole));
+    EXPECT_FALSE(swipes::decodeRecord(bytes({0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}, 0x26), 7, OutOfRange::Whole));
 }
 
 class RecordStore : public testsupport::ProgramFolderTest {
