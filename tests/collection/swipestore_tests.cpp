@@ -75,6 +75,15 @@ protected:
     static swipes::SwipeRow row(const char* card, int address, int flag = 1, QTime time = QTime(8, 30)) {
         return {QString::fromLatin1(card), QDate(2026, 12, 10), time, address, flag};
     }
+    static QString fileText(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("(none)");
+    }
+    static void write(const QByteArray& bytes) {
+        QFile f(seda::sedaFile());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(bytes);
+    }
     jet::Database db;
 };
 
@@ -130,12 +139,14 @@ TEST_F(RecordStore, AnImportKeepsExactlyTheLinesThatFailed) {
     ASSERT_TRUE(seda::append({row("000002", 5)}));
     const auto result = seda::importFile(db);
     EXPECT_EQ(result.stored, 2);
-    EXPECT_EQ(result.failed, 2);
-    QFile f(seda::sedaFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()),
-              QStringLiteral("half a line\r\n") + seda::line(row("999999", 5)) + QStringLiteral("\r\n"));
-    f.close();
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.unreadable, 1);
+    EXPECT_FALSE(result.error.contains(QStringLiteral("insert"))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QStringLiteral("refused"))) << result.error.toStdString();
+    // The line the database refused waits for the next run; the one no run
+    // can read is set aside.
+    EXPECT_EQ(fileText(seda::sedaFile()), seda::line(row("999999", 5)) + QStringLiteral("\r\n"));
+    EXPECT_EQ(fileText(seda::badFile()), QStringLiteral("half a line\r\n"));
     // Once the lines can go in, the file goes.
     rawSql("drop trigger refuse");
     rawSql("delete from data");
@@ -143,6 +154,27 @@ TEST_F(RecordStore, AnImportKeepsExactlyTheLinesThatFailed) {
     ASSERT_TRUE(seda::append({row("999999", 5)}));
     EXPECT_EQ(seda::importFile(db).stored, 1);
     EXPECT_FALSE(QFile::exists(seda::sedaFile()));
+}
+
+TEST_F(RecordStore, AnAppendAfterATornLineStartsOnAFreshLine) {
+    // A power cut in the middle of an append leaves a line without its end.
+    const QByteArray torn = "\"000777    \",#2026-12-10#,#09:";
+    write(torn);
+    ASSERT_TRUE(seda::append({row("000001", 5), row("000002", 5)}));
+    EXPECT_EQ(fileText(seda::sedaFile()), QString::fromUtf8(torn) + QStringLiteral("\r\n") + seda::line(row("000001", 5)) +
+                                              QStringLiteral("\r\n") + seda::line(row("000002", 5)) + QStringLiteral("\r\n"));
+    const auto result = seda::importFile(db);
+    EXPECT_EQ(result.stored, 2);
+    EXPECT_EQ(result.unreadable, 1);
+    EXPECT_EQ(count(QStringLiteral("data")), 2);
+    EXPECT_FALSE(QFile::exists(seda::sedaFile()));
+    EXPECT_EQ(fileText(seda::badFile()), QString::fromUtf8(torn) + QStringLiteral("\r\n"));
+    // A second torn line joins the first in the side file, each on its own.
+    write("\"000888");
+    ASSERT_TRUE(seda::append({row("000003", 5)}));
+    EXPECT_EQ(seda::importFile(db).unreadable, 1);
+    EXPECT_EQ(count(QStringLiteral("data")), 3);
+    EXPECT_EQ(fileText(seda::badFile()), QString::fromUtf8(torn) + QStringLiteral("\r\n\"000888\r\n"));
 }
 
 }  // namespace
