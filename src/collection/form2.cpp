@@ -204,32 +204,38 @@ void Form2::cdok_Click() {
     }
     shownProgress.start(m);
     int missed = 0;
-    readRecords(a, m, missed);
+    int unreadable = 0;
+    readRecords(a, m, missed, unreadable);
     const int n = int(collected.size());
-    shownProgress.finish(n + missed);
+    shownProgress.finish(n + missed + unreadable);
 
     Label4->setText(QStringLiteral("數据采集完畢!"));
     showGrid();
     const swipes::StoreResult stored = swipes::storeRows(app::db, collected);
 
     labtext->setText(QStringLiteral("正确采集到  %1 條記錄!  應正确采集 %2條記錄!!").arg(n).arg(m));
+    // Collecting again helps with records that did not arrive or were not
+    // stored; one that arrived and can't be read would read the same again.
+    const int notArrived = m - n - unreadable;
     QStringList problems;
-    if (n < m)
-        problems << QStringLiteral("有 %1 條記錄沒有正确采集到").arg(m - n);
+    if (notArrived > 0)
+        problems << QStringLiteral("有 %1 條記錄沒有正确采集到").arg(notArrived);
+    if (unreadable > 0)
+        problems << QStringLiteral("有 %1 條記錄數据不正确, 無法讀取").arg(unreadable);
     if (stored.failed() > 0)
         problems << QStringLiteral("有 %1 條記錄未能存入數据庫 (%2)").arg(stored.failed()).arg(stored.error);
-    if (problems.isEmpty())
-        Label4->setText(QStringLiteral("您已采集完該門禁控制器里的數据,請清空該門禁控制器存儲器中的數据!"));
-    else
-        Label4->setText(problems.join(QStringLiteral(", ")) +
-                        QStringLiteral(", 請重新采集, 不要清空該門禁控制器存儲器中的數据!"));
+    problems << (notArrived > 0 || stored.failed() > 0
+                     ? QStringLiteral("請重新采集, 不要清空該門禁控制器存儲器中的數据!")
+                     : QStringLiteral("您已采集完該門禁控制器里的數据,請清空該門禁控制器存儲器中的數据!"));
+    Label4->setText(problems.join(QStringLiteral(", ")));
     ctext->setFocus();
     Frame1->setTitle(QString());
 }
 
 // Reads the announced records one by one; a record whose data doesn't come
-// is skipped, a stream that breaks off ends the reading.
-bool Form2::readRecords(int a, int m, int& missed) {
+// is skipped (missed), one that came and can't be decoded counted apart, a
+// stream that breaks off ends the reading.
+bool Form2::readRecords(int a, int m, int& missed, int& unreadable) {
     for (int i = 1; i <= m; ++i) {
         Label3->clear();
         Label3->setText(QStringLiteral("第%1條記錄 ").arg(i));
@@ -256,7 +262,7 @@ bool Form2::readRecords(int a, int m, int& missed) {
         if (const auto row = swipes::decodeRecord(addressByte + MSComm1.Input(), a, swipes::OutOfRange::EachField))
             collected.push_back(*row);
         else
-            ++missed;
+            ++unreadable;
         shownProgress.read(i);
     }
     return true;

@@ -52,7 +52,7 @@ private:
     struct Busy;
     void holdButtons(bool held);
     void endFailed(const QString& text);
-    bool readRecords(int address, int announced, int& missed);
+    bool readRecords(int address, int announced, int& missed, int& unreadable);
     void showGrid();
     void clearGrid();
 

@@ -3,10 +3,12 @@
 #include "app.h"
 #include "exchanges.h"
 #include "recordset.h"
+#include "runlog.h"
 #include "sedafile.h"
 #include "swipestore.h"
 #include "wait.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QEvent>
 #include <QLabel>
@@ -70,18 +72,42 @@ void FrmZDCJ::Text1_GotFocus() {
 
 void FrmZDCJ::run() {
     running = true;
+    QStringList failures;
     {
         app::ExchangeScope counted;
         for (int k = 0; k <= app::cjcount && isVisible(); ++k) {
-            LabDoor->setText(QStringLiteral("門禁控制器 %1 (第 %2 台, 共 %3 台)")
-                                 .arg(app::cjaddr[std::size_t(k)])
-                                 .arg(k + 1)
-                                 .arg(app::cjcount + 1));
+            const int a = app::cjaddr[std::size_t(k)];
+            LabDoor->setText(QStringLiteral("門禁控制器 %1 (第 %2 台, 共 %3 台)").arg(a).arg(k + 1).arg(app::cjcount + 1));
+            reasons.clear();
             collectdoor(k);
+            if (!reasons.isEmpty())
+                failures << QStringLiteral("門禁控制器 %1: %2").arg(a).arg(reasons.join(QStringLiteral(", ")));
         }
     }
+    keepOutcome(failures);
     running = false;
     close();
+}
+
+// Nobody watches the run and its window closes at its end: what it did is
+// left where the operator finds it later, the main window and the log.
+void FrmZDCJ::keepOutcome(const QStringList& failures) {
+    QString what;
+    if (app::cjcount < 0)
+        what = QStringLiteral("沒有門禁控制器可以采集");
+    else if (failures.isEmpty())
+        what = QStringLiteral("%1 台門禁控制器已全部采集").arg(app::cjcount + 1);
+    else
+        what = failures.join(QStringLiteral("; "));
+    app::cjoutcome = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                     QStringLiteral(" 自動采集: ") + what;
+    if (!collection::logRun(app::cjoutcome))
+        app::cjoutcome += QStringLiteral(" (寫入 collection.log 時出錯)");
+}
+
+void FrmZDCJ::fail(const QString& why) {
+    Lab->setText(why);
+    reasons << why;
 }
 
 void FrmZDCJ::hideEvent(QHideEvent* event) {
@@ -93,25 +119,25 @@ void FrmZDCJ::hideEvent(QHideEvent* event) {
 
 void FrmZDCJ::collectdoor(int k) {
     if (!controller::openFromSettings(MSComm1)) {
-        Lab->setText(QStringLiteral("串口通信端口沒有打開"));
+        fail(QStringLiteral("串口通信端口沒有打開"));
         return;
     }
     Lab->clear();
     progress.start(0);
     const int a = app::cjaddr[std::size_t(k)];
     if (!controller::sendFrame(MSComm1, frames::CollectRecordsFrame(a))) {
-        Lab->setText(QStringLiteral("沒有數据輸出!"));
+        fail(QStringLiteral("沒有數据輸出!"));
         return;
     }
     const serial::Stopwatch sent;
     if (!serial::waitForBytes(MSComm1, 3, 3, Limit::AtLeast, sent)) {
-        Lab->setText(QStringLiteral("沒有數据輸出!"));
+        fail(QStringLiteral("沒有數据輸出!"));
         return;
     }
     MSComm1.setInputLen(3);
     const auto header = frames::decodeCollectHeader(MSComm1.Input());
     if (!header || header->address != a) {
-        Lab->setText(QStringLiteral("終端沒有數据輸出!"));
+        fail(QStringLiteral("終端沒有數据輸出!"));
         MSComm1.setInBufferCount(0);
         MSComm1.setOutBufferCount(0);
         return;
@@ -131,7 +157,7 @@ void FrmZDCJ::collectdoor(int k) {
         const serial::Stopwatch wait;
         if (!serial::waitForBytes(MSComm1, 11, 2, Limit::AtLeast, wait)) {
             // What was read stays in the controller and comes again next run.
-            Lab->setText(QStringLiteral("數据輸出故障!"));
+            fail(QStringLiteral("數据輸出故障!"));
             progress.finish(i - 1);
             MSComm1.setInBufferCount(0);
             MSComm1.setOutBufferCount(0);
@@ -145,14 +171,17 @@ void FrmZDCJ::collectdoor(int k) {
         progress.read(i);
     }
     QString done = QStringLiteral("正确采集到  %1 條記錄").arg(m - missed);
-    if (missed > 0)
-        done += QStringLiteral(" (%1 條記錄數据不正确, 未存入)").arg(missed);
+    if (missed > 0) {
+        reasons << QStringLiteral("%1 條記錄數据不正确, 未存入").arg(missed);
+        done += QStringLiteral(" (%1)").arg(reasons.last());
+    }
     done += QStringLiteral("\r\n");
     MSComm1.setInBufferCount(0);
     MSComm1.setOutBufferCount(0);
     MSComm1.setPortOpen(false);
     if (!seda::append(rows)) {
-        Lab->setText(done + QStringLiteral("寫入 seda.dat 時出錯, 記錄未存入"));
+        reasons << QStringLiteral("寫入 seda.dat 時出錯, 記錄未存入");
+        Lab->setText(done + reasons.last());
         return;
     }
     Lab->setText(done);
@@ -163,8 +192,14 @@ void FrmZDCJ::savecollected() {
     if (!QFile::exists(seda::sedaFile()))
         return;
     const seda::ImportResult result = seda::importFile(app::db);
-    QString text = Lab->text() + QStringLiteral("   已經存入");
+    QStringList problems;
     if (result.failed > 0)
-        text += QStringLiteral(", %1 條記錄未能存入 (%2), 已保留在 seda.dat").arg(result.failed).arg(result.error);
+        problems << QStringLiteral("%1 條記錄未能存入 (%2), 已保留在 seda.dat").arg(result.failed).arg(result.error);
+    if (result.unreadable > 0)
+        problems << QStringLiteral("%1 行無法讀取, 已移至 seda.bad").arg(result.unreadable);
+    reasons << problems;
+    QString text = Lab->text() + QStringLiteral("   已經存入");
+    if (!problems.isEmpty())
+        text += QStringLiteral(", ") + problems.join(QStringLiteral(", "));
     Lab->setText(text);
 }

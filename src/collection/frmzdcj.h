@@ -4,6 +4,8 @@
 #include "recordprogress.h"
 #include "serialport.h"
 
+#include <QStringList>
+
 
 class QLabel;
 class QLineEdit;
@@ -34,8 +36,12 @@ protected:
 private:
     void Form_Load();
     void run();
+    // What this controller left undone, in the label and for the outcome.
+    void fail(const QString& why);
+    void keepOutcome(const QStringList& failures);
 
     RecordProgress progress{nullptr};
     jet::Database own;  // the window's own connection on the file
     bool started = false;
+    QStringList reasons;  // of the controller being collected
 };

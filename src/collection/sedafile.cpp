@@ -1,12 +1,12 @@
 #include "sedafile.h"
 
+#include "linefile.h"
 #include "programfolder.h"
 #include "sqlvalue.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <unistd.h>
 
 namespace seda {
 
@@ -26,6 +26,7 @@ bool writeLines(const QStringList& lines) {
 }  // namespace
 
 QString sedaFile() { return platform::programFile(QStringLiteral("seda.dat")); }
+QString badFile() { return platform::programFile(QStringLiteral("seda.bad")); }
 
 QString line(const swipes::SwipeRow& row) {
     return QStringLiteral("\"%1\",#%2#,#%3#,\"%4\",%5")
@@ -48,14 +49,11 @@ std::optional<swipes::SwipeRow> parseLine(const QString& text) {
 }
 
 bool append(const std::vector<swipes::SwipeRow>& rows) {
-    QFile file(sedaFile());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    QByteArray bytes;
+    QStringList lines;
+    lines.reserve(qsizetype(rows.size()));
     for (const auto& row : rows)
-        bytes += (line(row) + lineEnd).toUtf8();
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    return written && ::fsync(file.handle()) == 0;
+        lines << line(row);
+    return linefile::append(sedaFile(), lines, lineEnd.toUtf8());
 }
 
 ImportResult importFile(jet::Database& db) {
@@ -64,6 +62,7 @@ ImportResult importFile(jet::Database& db) {
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return result;
     QStringList kept;
+    QStringList unreadable;
     QStringList readable;
     std::vector<swipes::SwipeRow> rows;
     while (!file.atEnd()) {
@@ -74,12 +73,20 @@ ImportResult importFile(jet::Database& db) {
             rows.push_back(*row);
             readable << text;
         } else {
-            kept << text;
+            unreadable << text;
         }
     }
     file.close();
-    if (!kept.isEmpty())
-        result.error = QStringLiteral("seda.dat: ") + kept.first();
+    // No later run could read such a line either: it goes to the side file,
+    // before seda.dat is rewritten without it, so it is never lost.
+    if (!unreadable.isEmpty()) {
+        if (linefile::append(badFile(), unreadable, lineEnd.toUtf8())) {
+            result.unreadable = int(unreadable.size());
+        } else {
+            kept << unreadable;
+            result.error = QStringLiteral("seda.bad");
+        }
+    }
     const swipes::StoreResult stored = swipes::storeRows(db, rows);
     for (std::size_t i : stored.failedRows)
         kept << readable[qsizetype(i)];

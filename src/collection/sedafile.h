@@ -15,6 +15,8 @@
 namespace seda {
 
 QString sedaFile();
+// Beside it, the lines no import could read, set aside for a person to look at.
+QString badFile();
 
 QString line(const swipes::SwipeRow& row);
 // Nothing for a line that is not in that form.
@@ -26,12 +28,14 @@ bool append(const std::vector<swipes::SwipeRow>& rows);
 struct ImportResult {
     int stored = 0;   // new rows
     int already = 0;  // stored before
-    int failed = 0;   // lines kept: unreadable or refused by the database
+    int failed = 0;   // lines kept: refused by the database
+    int unreadable = 0;  // lines moved to the side file
     QString error;    // what went wrong first, when anything did
 };
 // Imports every line of the file, those an earlier run left included, into
 // data; deletes the file when every line is in, otherwise keeps just the
-// lines that failed for the next run to try again.
+// lines the database refused for the next run to try again. A line that
+// can't be read is moved to the side file.
 ImportResult importFile(jet::Database& db);
 
 }  // namespace seda

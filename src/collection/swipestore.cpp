@@ -1,5 +1,6 @@
 #include "swipestore.h"
 
+#include "dbfailure.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 
@@ -14,12 +15,17 @@ namespace {
 
 bool packed(std::uint8_t byte) { return (byte >> 4) <= 9 && (byte & 0x0F) <= 9; }
 
-// Card, date and time bytes: 1 to 8 of the record.
-bool packedFields(const QByteArray& bytes) {
+// Every byte as a controller sends it: its address, the card, date and time
+// in packed decimal, a flag 1..4; the last byte is not used. A record that
+// came short shifts the bytes of those after it, which then fail here.
+bool wellFormed(const QByteArray& bytes, int address) {
+    if (bytes.size() < 11 || std::uint8_t(bytes[0]) != address)
+        return false;
     for (qsizetype i = 1; i <= 8; ++i)
         if (!packed(std::uint8_t(bytes[i])))
             return false;
-    return true;
+    const int flag = std::uint8_t(bytes[9]);
+    return flag >= 1 && flag <= 4;
 }
 
 QDate dateOf(const frames::StoredRecord& r, OutOfRange rule) {
@@ -64,7 +70,7 @@ int fullYear(int twoDigits) { return twoDigits <= 29 ? 2000 + twoDigits : 1900 +
 
 std::optional<SwipeRow> toRow(const frames::StoredRecord& record, const QByteArray& bytes, int address,
                               OutOfRange rule) {
-    if (bytes.size() < 11 || !packedFields(bytes))
+    if (!wellFormed(bytes, address))
         return std::nullopt;
     return SwipeRow{record.card, dateOf(record, rule), timeOf(record, rule), address, record.flag};
 }
@@ -170,7 +176,7 @@ StoreResult storeRows(jet::Database& db, const std::vector<SwipeRow>& rows) {
                 } catch (const jet::DbError& e) {
                     result.failedRows.push_back(i);
                     if (result.error.isEmpty())
-                        result.error = e.message();
+                        result.error = ui::dbFailureText(e);
                 }
             }
         }
@@ -179,7 +185,7 @@ StoreResult storeRows(jet::Database& db, const std::vector<SwipeRow>& rows) {
         result = StoreResult{};
         for (std::size_t i = 0; i < rows.size(); ++i)
             result.failedRows.push_back(i);
-        result.error = e.message();
+        result.error = ui::dbFailureText(e);
     }
     return result;
 }

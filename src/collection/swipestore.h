@@ -31,9 +31,10 @@ enum class OutOfRange {
 int fullYear(int twoDigits);
 
 // A stored record as a row of the controller at `address` (the record's own
-// address byte is not stored). Nothing when a card, date or time byte is no
-// packed decimal: a stream read out of step gives such bytes, and a row
-// made from them would be a swipe that never happened.
+// address byte is not stored). Nothing unless every byte is one a
+// controller sends (its address first, packed decimal card, date and time,
+// a flag 1..4): a stream read out of step gives other bytes, and a row made
+// from them would be a swipe that never happened.
 std::optional<SwipeRow> toRow(const frames::StoredRecord& record, const QByteArray& bytes, int address,
                               OutOfRange rule);
 
@@ -51,7 +52,7 @@ struct StoreResult {
     int stored = 0;                      // new rows written
     int already = 0;                     // found stored before
     std::vector<std::size_t> failedRows; // indexes of the rows the database refused
-    QString error;                       // the engine's words for the first failure
+    QString error;                       // the first failure, in the words shown to the operator
     int failed() const { return int(failedRows.size()); }
 };
 // Stores the rows not stored yet in one transaction. A row the database

@@ -29,6 +29,7 @@ inline QString cjtime = QStringLiteral("0");  // collection time "HH:MM", "0" wh
 
 inline std::array<short, 1001> cjaddr{};  // addresses of the unattended collection run
 inline short cjcount = -1;               // index of the last entry of cjaddr
+inline QString cjoutcome;                // what the last unattended run did, dated, for the main window
 
 // Controller exchanges under way: the exit waits until none is, so a
 // controller never keeps a card the database doesn't record.

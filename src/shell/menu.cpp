@@ -236,12 +236,18 @@ void menu::Form_Load()
         Timer1->stop();
 }
 
+namespace {
+
+QString companyText() { return app::companyname + QStringLiteral("門禁系統  2002.2."); }
+
+}  // namespace
+
 void menu::showStatusBar()
 {
     const int w = width();
     Panel1->setMinimumWidth(w * 3 / 4);
     Panel2->setMinimumWidth(w / 4);
-    Panel1->setText(app::companyname + QStringLiteral("門禁系統  2002.2."));
+    Panel1->setText(companyText());
     const QLocale taiwan(QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan);
     Panel2->setText(taiwan.toString(now().date(), QStringLiteral("dddd,yyyy/MM/dd")));
 }
@@ -307,6 +313,16 @@ void menu::openWindow(int id)
         dispatch::showModal(w);
 }
 
+// The run asks nobody anything and its window closes by itself: what it did
+// stays beside the company name until the next run.
+void menu::showCollectionOutcome()
+{
+    if (app::cjoutcome.isEmpty())
+        return;
+    Panel1->setText(companyText() + QStringLiteral("    ") + app::cjoutcome);
+    Panel1->setToolTip(app::cjoutcome);  // the whole of it, where the panel is too narrow
+}
+
 void menu::openLockMonitor()
 {
     jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("doors"), jet::dbOpenTable);
@@ -331,8 +347,10 @@ void menu::openUnattendedCollection()
         bool& flag;
         ~Reset() { flag = false; }
     } reset{collectionShown};
+    app::cjoutcome.clear();
     if (QWidget* w = row->open())
         dispatch::showModal(w);
+    showCollectionOutcome();
 }
 
 void menu::Timer1_Timer()

@@ -53,6 +53,7 @@ private:
     void Form_Load();
     void buildMenuBar();
     void showStatusBar();
+    void showCollectionOutcome();
     void placeOnScreen();
 
     void openWindow(int id);

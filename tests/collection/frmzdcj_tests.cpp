@@ -2,6 +2,7 @@
 #include "collectionline.h"
 #include "form2.h"
 #include "frmzdcj.h"
+#include "runlog.h"
 #include "sedafile.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 
 namespace {
@@ -46,9 +48,18 @@ protected:
         return out;
     }
     QString lab() const { return window->Lab->text(); }
-    static QString sedaText() {
-        QFile f(seda::sedaFile());
+    static QString fileText(const QString& path) {
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    static QString sedaText() { return fileText(seda::sedaFile()); }
+    // The outcome of a run as the main window and the log show it: when,
+    // then what.
+    static void expectOutcome(const QString& outcome, const QString& what) {
+        static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} 自動采集: "));
+        const auto m = stamp.match(outcome);
+        ASSERT_TRUE(m.hasMatch()) << outcome.toStdString();
+        EXPECT_EQ(outcome.mid(m.capturedLength()), what);
     }
 
     std::unique_ptr<FrmZDCJ> window;
@@ -132,7 +143,7 @@ TEST_F(UnattendedCollection, OutOfRangeStampsTakeTheWholeReplacement) {
     EXPECT_EQ(dataRows(), (QStringList{"000001 1999-01-01 14:00:00 5 1 鎖一進", "000002 2026-05-10 00:00:00 5 2 鎖一出"}));
 }
 
-TEST_F(UnattendedCollection, LeftoverLinesGoInAndAFailingLineIsKept) {
+TEST_F(UnattendedCollection, LeftoverLinesGoInARefusedLineIsKeptAndAnUnreadableOneSetAside) {
     addDoors({5});
     const auto records = ctlsim::sampleRecords(5, 10, QDate(2026, 12, 10));
     holdRecords(5, records);
@@ -151,8 +162,55 @@ TEST_F(UnattendedCollection, LeftoverLinesGoInAndAFailingLineIsKept) {
     run();
     EXPECT_EQ(count(QStringLiteral("data")), 11);
     EXPECT_EQ(count(QStringLiteral("data"), QStringLiteral("卡號='000123' and 地址=9")), 1);
-    EXPECT_EQ(sedaText(), QStringLiteral("\"00012\",#2026-11-01#\r\n\"999999    \",#2026-12-10#,#09:00:00#,\"5     \",1\r\n"));
-    EXPECT_TRUE(lab().startsWith(QStringLiteral("正确采集到  11 條記錄\r\n   已經存入, 2 條記錄未能存入"))) << lab().toStdString();
+    EXPECT_EQ(sedaText(), QStringLiteral("\"999999    \",#2026-12-10#,#09:00:00#,\"5     \",1\r\n"));
+    EXPECT_EQ(fileText(seda::badFile()), QStringLiteral("\"00012\",#2026-11-01#\r\n"));
+    const QString problems = QStringLiteral("1 條記錄未能存入 (數據庫操作失敗：refused), 已保留在 seda.dat, "
+                                            "1 行無法讀取, 已移至 seda.bad");
+    EXPECT_EQ(lab(), QStringLiteral("正确采集到  11 條記錄\r\n   已經存入, ") + problems);
+    expectOutcome(app::cjoutcome, QStringLiteral("門禁控制器 5: ") + problems);
+}
+
+TEST_F(UnattendedCollection, ATornLastLineOfSedaDatTakesNoRecordWithIt) {
+    addDoors({5});
+    const auto records = ctlsim::sampleRecords(5, 3, QDate(2026, 12, 10));
+    holdRecords(5, records);
+    {
+        QFile f(seda::sedaFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\"000777    \",#2026-12-");  // the power went in the middle of an append
+    }
+    run();
+    EXPECT_EQ(dataRows(), expectedRows(5, records));
+    EXPECT_FALSE(QFile::exists(seda::sedaFile()));
+    EXPECT_EQ(fileText(seda::badFile()), QStringLiteral("\"000777    \",#2026-12-\r\n"));
+    expectOutcome(app::cjoutcome, QStringLiteral("門禁控制器 5: 1 行無法讀取, 已移至 seda.bad"));
+}
+
+TEST_F(UnattendedCollection, EachControllerNotCollectedIsNamedWithWhyInTheOutcomeAndTheLog) {
+    addDoors({1, 2, 3, 4, 5, 6});
+    holdRecords(3, ctlsim::sampleRecords(3, 5));
+    holdRecords(6, ctlsim::sampleRecords(6, 4));
+    QByteArray stream = header(4, 2);
+    stream += recordBytes(4, {0x00, 0x00, 0x01, 0x26, 0x12, 0x10, 0x09, 0x00, 1});
+    stream += recordBytes(4, {0x00, 0x00, 0x02, 0x26, 0x12, 0x10, 0x09, 0x00, 0x50});
+    sim->scriptNext(0x11, silence());                                                       // 1
+    sim->scriptNext(0x11, fromAddress(9));                                                  // 2
+    sim->scriptNext(0x11, script([](ctlsim::Script& s) { s.recordsBeforeBreak = 2; }));    // 3
+    sim->scriptNext(0x11, script([&](ctlsim::Script& s) { s.reply = stream; }));           // 4
+    // 5 holds no records and 6 answers in full: neither is a failure.
+    run();
+    EXPECT_EQ(count(QStringLiteral("data")), 5);
+    const QString failures = QStringLiteral("門禁控制器 1: 沒有數据輸出!; 門禁控制器 2: 終端沒有數据輸出!; "
+                                            "門禁控制器 3: 數据輸出故障!; 門禁控制器 4: 1 條記錄數据不正确, 未存入");
+    expectOutcome(app::cjoutcome, failures);
+    const QString first = app::cjoutcome;
+    EXPECT_EQ(fileText(collection::runLogFile()), first + QStringLiteral("\n"));
+
+    // The next run replaces the outcome and adds its own line to the log.
+    run();
+    EXPECT_EQ(count(QStringLiteral("data")), 10);
+    expectOutcome(app::cjoutcome, QStringLiteral("6 台門禁控制器已全部采集"));
+    EXPECT_EQ(fileText(collection::runLogFile()), first + QStringLiteral("\n") + app::cjoutcome + QStringLiteral("\n"));
 }
 
 TEST_F(UnattendedCollection, EachCollectorSeesTheOthersRows) {
@@ -185,6 +243,7 @@ TEST_F(UnattendedCollection, APortHeldElsewhereSkipsEveryControllerAndTheRunEnds
     other.setPortOpen(true);
     run();
     EXPECT_EQ(lab(), QStringLiteral("串口通信端口沒有打開"));
+    expectOutcome(app::cjoutcome, QStringLiteral("門禁控制器 5: 串口通信端口沒有打開; 門禁控制器 6: 串口通信端口沒有打開"));
     EXPECT_TRUE(sim->received().empty());
     EXPECT_EQ(count(QStringLiteral("data")), 0);
 }
@@ -193,6 +252,7 @@ TEST_F(UnattendedCollection, NoDoorsClosesAtOnce) {
     run();
     EXPECT_EQ(app::cjcount, -1);
     EXPECT_TRUE(sim->received().empty());
+    expectOutcome(app::cjoutcome, QStringLiteral("沒有門禁控制器可以采集"));
 }
 
 TEST_F(UnattendedCollection, TheFocusComingBackStartsNoSecondRunNorCanTheWindowBeClosed) {

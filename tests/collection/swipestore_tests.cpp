@@ -10,8 +10,8 @@ namespace {
 
 using swipes::OutOfRange;
 
-QByteArray bytes(std::initializer_list<int> fields) {
-    QByteArray b(1, char(5));
+QByteArray bytes(std::initializer_list<int> fields, int address = 7) {
+    QByteArray b(1, char(address));
     for (int f : fields)
         b += char(f);
     b += char(0);
@@ -47,6 +47,10 @@ TEST(RecordDecoding, EachCollectorMendsOutOfRangeValuesByItsOwnRule) {
         {{0x0A, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}, "missed", "missed"},
         {{0x00, 0x00, 0x01, 0x26, 0x1B, 0x01, 0x00, 0x00, 1}, "missed", "missed"},
         {{0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0xF0, 1}, "missed", "missed"},
+        // A flag no controller sends: the bytes were shifted by a record that came short.
+        {{0x00, 0x01, 0x23, 0x12, 0x10, 0x09, 0x00, 0x01, 0x50}, "missed", "missed"},
+        {{0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 0}, "missed", "missed"},
+        {{0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 5}, "missed", "missed"},
     };
     for (const auto& c : cases) {
         const QByteArray record = bytes(c.fields);
@@ -56,6 +60,10 @@ TEST(RecordDecoding, EachCollectorMendsOutOfRangeValuesByItsOwnRule) {
             << record.toHex().toStdString();
     }
     EXPECT_FALSE(swipes::decodeRecord(bytes({1, 2, 3}).left(10), 7, OutOfRange::Whole));
+    // Every record starts with its controller's address; another byte there
+    // is the tail of the record before, out of step.
+    EXPECT_TRUE(swipes::decodeRecord(bytes({0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}), 7, OutOfRange::Whole));
+    EXPECT_FALSE(swipes::decodeRecord(bytes({0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}, 0x26), 7, OutOfRange::Whole));
 }
 
 class RecordStore : public testsupport::ProgramFolderTest {
@@ -66,6 +74,15 @@ protected:
     }
     static swipes::SwipeRow row(const char* card, int address, int flag = 1, QTime time = QTime(8, 30)) {
         return {QString::fromLatin1(card), QDate(2026, 12, 10), time, address, flag};
+    }
+    static QString fileText(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("(none)");
+    }
+    static void write(const QByteArray& bytes) {
+        QFile f(seda::sedaFile());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(bytes);
     }
     jet::Database db;
 };
@@ -122,12 +139,14 @@ TEST_F(RecordStore, AnImportKeepsExactlyTheLinesThatFailed) {
     ASSERT_TRUE(seda::append({row("000002", 5)}));
     const auto result = seda::importFile(db);
     EXPECT_EQ(result.stored, 2);
-    EXPECT_EQ(result.failed, 2);
-    QFile f(seda::sedaFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()),
-              QStringLiteral("half a line\r\n") + seda::line(row("999999", 5)) + QStringLiteral("\r\n"));
-    f.close();
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.unreadable, 1);
+    EXPECT_FALSE(result.error.contains(QStringLiteral("insert"))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QStringLiteral("refused"))) << result.error.toStdString();
+    // The line the database refused waits for the next run; the one no run
+    // can read is set aside.
+    EXPECT_EQ(fileText(seda::sedaFile()), seda::line(row("999999", 5)) + QStringLiteral("\r\n"));
+    EXPECT_EQ(fileText(seda::badFile()), QStringLiteral("half a line\r\n"));
     // Once the lines can go in, the file goes.
     rawSql("drop trigger refuse");
     rawSql("delete from data");
@@ -135,6 +154,27 @@ TEST_F(RecordStore, AnImportKeepsExactlyTheLinesThatFailed) {
     ASSERT_TRUE(seda::append({row("999999", 5)}));
     EXPECT_EQ(seda::importFile(db).stored, 1);
     EXPECT_FALSE(QFile::exists(seda::sedaFile()));
+}
+
+TEST_F(RecordStore, AnAppendAfterATornLineStartsOnAFreshLine) {
+    // A power cut in the middle of an append leaves a line without its end.
+    const QByteArray torn = "\"000777    \",#2026-12-10#,#09:";
+    write(torn);
+    ASSERT_TRUE(seda::append({row("000001", 5), row("000002", 5)}));
+    EXPECT_EQ(fileText(seda::sedaFile()), QString::fromUtf8(torn) + QStringLiteral("\r\n") + seda::line(row("000001", 5)) +
+                                              QStringLiteral("\r\n") + seda::line(row("000002", 5)) + QStringLiteral("\r\n"));
+    const auto result = seda::importFile(db);
+    EXPECT_EQ(result.stored, 2);
+    EXPECT_EQ(result.unreadable, 1);
+    EXPECT_EQ(count(QStringLiteral("data")), 2);
+    EXPECT_FALSE(QFile::exists(seda::sedaFile()));
+    EXPECT_EQ(fileText(seda::badFile()), QString::fromUtf8(torn) + QStringLiteral("\r\n"));
+    // A second torn line joins the first in the side file, each on its own.
+    write("\"000888");
+    ASSERT_TRUE(seda::append({row("000003", 5)}));
+    EXPECT_EQ(seda::importFile(db).unreadable, 1);
+    EXPECT_EQ(count(QStringLiteral("data")), 3);
+    EXPECT_EQ(fileText(seda::badFile()), QString::fromUtf8(torn) + QStringLiteral("\r\n\"000888\r\n"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -46,6 +47,38 @@ TEST_F(CollectionEntries, TheTimerOpensTheUnattendedRunAtTheSetMinute) {
     EXPECT_EQ(sim->received().size(), 2u);
     EXPECT_EQ(count(QStringLiteral("data")), 60);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(CollectionEntries, TheStatusBarKeepsWhatTheRunLeftUndoneUntilTheNextRun) {
+    app::db.Execute("insert into cjtype values (1, '09:30')");
+    menu* m = load();
+    const QString company = m->Panel1->text();
+    sim->scriptNext(0x11, ctlsim::Script{});
+    ctlsim::Script silent;
+    silent.silent = true;
+    sim->scriptNext(0x11, silent);  // address 8
+    setTime(QDateTime(QDate(2026, 12, 10), QTime(9, 30, 5)));
+    m->Timer1_Timer();
+    EXPECT_EQ(count(QStringLiteral("data")), 30);
+    const QString text = m->Panel1->text();
+    EXPECT_TRUE(text.startsWith(company)) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" 自動采集: 門禁控制器 8: 沒有數据輸出!"))) << text.toStdString();
+    EXPECT_EQ(m->Panel1->toolTip(), text.mid(company.size()).trimmed());
+    // Still there after another window came and went.
+    m->setEntryEnabled(20, true);
+    QTimer::singleShot(0, m, [] {
+        if (auto* w = qobject_cast<Form2*>(QApplication::activeModalWidget()))
+            QTest::mouseClick(w->cdexit, Qt::LeftButton);
+    });
+    m->entry(20)->trigger();
+    EXPECT_EQ(m->Panel1->text(), text);
+
+    setTime(QDateTime(QDate(2026, 12, 11), QTime(9, 30, 5)));
+    m->Timer1_Timer();
+    EXPECT_EQ(count(QStringLiteral("data")), 60);
+    EXPECT_TRUE(m->Panel1->text().startsWith(company));
+    EXPECT_TRUE(m->Panel1->text().endsWith(QStringLiteral(" 自動采集: 2 台門禁控制器已全部采集")))
+        << m->Panel1->text().toStdString();
 }
 
 TEST_F(CollectionEntries, MenuEntriesOpenBothCollections) {

@@ -137,7 +137,7 @@ QString engineMessage(sqlite3* db)
 [[noreturn]] void raise(sqlite3* db, const QString& context)
 {
     const QString msg = db ? engineMessage(db) : QStringLiteral("database is closed");
-    throw DbError(context.isEmpty() ? msg : msg + QStringLiteral(" (") + context + QLatin1Char(')'));
+    throw DbError(context.isEmpty() ? msg : msg + QStringLiteral(" (") + context + QLatin1Char(')'), msg);
 }
 
 ColumnKind kindOfDeclaredType(const char* decl)

@@ -4,10 +4,18 @@
 
 namespace ui {
 
+namespace {
+
+const QString failed = QStringLiteral("數據庫操作失敗：");
+
+}  // namespace
+
 void reportDbFailure(const jet::DbError& error)
 {
-    ui::MsgBox(QStringLiteral("數據庫操作失敗：\n") + error.message(), 16);
+    ui::MsgBox(failed + QLatin1Char('\n') + error.message(), 16);
 }
+
+QString dbFailureText(const jet::DbError& error) { return failed + error.reason(); }
 
 bool storeAtomically(jet::Database& db, const std::function<void()>& work,
                      const std::function<void(const jet::DbError&)>& failed)

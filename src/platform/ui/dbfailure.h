@@ -8,6 +8,9 @@ namespace ui {
 // Tells the operator that the database refused a statement, instead of
 // letting the error end the program.
 void reportDbFailure(const jet::DbError& error);
+// The same failure as one line for a label: the reason in the system's
+// words, without the statement.
+QString dbFailureText(const jet::DbError& error);
 
 // Runs the statements of one operation as a whole: when the database refuses
 // one of them, the earlier ones are taken back and the operator is told (by
