@@ -16,14 +16,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
-#include <QScreen>
 #include <QTime>
 
 namespace {
 
 constexpr int twipsPerPixel = 15;
-constexpr int titleBar = 32;             // what a window manager's frame takes above a window
-constexpr int frameBorders = 8;          // and around it
 constexpr int restOfRecord = 8;          // the bytes of a swipe record after its address
 constexpr double restWaitSeconds = 3;    // as long as the lock monitor gives the whole record
 
@@ -110,12 +107,8 @@ void FrmSSXX::Form_Load() {
     clearDisplay();
     Label4->clear();
     scanPosition = 0;
-    // The whole screen less the window's frame, in its middle.
-    if (const QScreen* screen = this->screen()) {
-        const QRect free = screen->availableGeometry();
-        resize(free.width() - frameBorders, free.height() - titleBar - frameBorders);
-    }
-    ui::placeWhenShown(this, ui::PlaceOn::Screen);
+    // The whole screen below the main window's menu bar, frame and all.
+    ui::fillWhenShown(this);
 
     jet::Recordset rs = app::db.OpenRecordset(QStringLiteral("select distinct 地址  from doors"));
     if (rs.Eof()) {

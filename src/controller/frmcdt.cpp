@@ -13,12 +13,31 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimeEdit>
 
 namespace {
+
+// The keys the address box still takes: moving on, leaving the window, and
+// choosing from the list (the arrows step through it, F4 and Alt+Down open it).
+bool movesOrChooses(const QKeyEvent* key) {
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_F4:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QPixmap doorPicture() {
     QPixmap p(48, 48);
@@ -88,7 +107,7 @@ void FrmCDT::Form_Load() {
 bool FrmCDT::eventFilter(QObject* watched, QEvent* event) {
     // The address is only picked from the list: typing goes nowhere.
     if ((watched == Combo1 || watched == Combo1->lineEdit()) && event->type() == QEvent::KeyPress)
-        return true;
+        return !movesOrChooses(static_cast<QKeyEvent*>(event));
     if (watched == Picture1 && event->type() == QEvent::MouseButtonRelease) {
         Picture1_Click();
         return true;

@@ -1,6 +1,7 @@
 #include "dispatch.h"
 
 #include "app.h"
+#include "escape.h"
 #include "placement.h"
 
 #include <QEvent>
@@ -70,6 +71,7 @@ void showModal(QWidget* window)
     QObject::connect(w, &QObject::destroyed, &loop, &QEventLoop::quit);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowModality(Qt::ApplicationModal);
+    ui::closeOnEscape(w);
     ui::placeWhenShown(w);
     w->show();
     if (w && w->isVisible())
@@ -121,6 +123,7 @@ void deleteWhenClosed(QWidget* window)
 void showModeless(QWidget* window)
 {
     deleteWhenClosed(window);
+    ui::closeOnEscape(window);
     ui::placeWhenShown(window);
     window->show();
 }

@@ -29,7 +29,8 @@ const Row* find(int id);
 
 // Shows a window modally and returns once it has closed; the window is
 // deleted then. Windows open centred on the main window unless they placed
-// themselves (ui::placeWhenShown).
+// themselves (ui::placeWhenShown), and Esc closes them as their close does
+// (ui::closeOnEscape).
 void showModal(QWidget* window);
 
 // Shows a window beside the others, placed as a modal one is, and deletes

@@ -1,5 +1,6 @@
 #include "helpwindow.h"
 
+#include "escape.h"
 #include "msgbox.h"
 #include "placement.h"
 #include "programfolder.h"
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -23,7 +23,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     cmdclose = new QPushButton(QStringLiteral("關閉(&C)"), this);
     cmdclose->setObjectName(QStringLiteral("cmdclose"));
     connect(cmdclose, &QPushButton::clicked, this, &QWidget::close);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    ui::closeOnEscape(this);
 
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 6);

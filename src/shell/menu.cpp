@@ -5,6 +5,7 @@
 #include "dispatch.h"
 #include "helpwindow.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "program.h"
 #include "programfolder.h"
 #include "recordset.h"
@@ -146,8 +147,12 @@ menu::menu()
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel2 = new QLabel(StatusBar1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    StatusBar1->addWidget(Panel1);
-    StatusBar1->addWidget(Panel2);
+    // Three quarters and one quarter of the bar, whatever room the screen
+    // and the window's frame leave it: never wider than the window.
+    for (QLabel* panel : {Panel1, Panel2})
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar1->addWidget(Panel1, 3);
+    StatusBar1->addWidget(Panel2, 1);
     setStatusBar(StatusBar1);
     setCentralWidget(new QWidget(this));
 
@@ -244,9 +249,6 @@ QString companyText() { return app::companyname + QStringLiteral("門禁系統  
 
 void menu::showStatusBar()
 {
-    const int w = width();
-    Panel1->setMinimumWidth(w * 3 / 4);
-    Panel2->setMinimumWidth(w / 4);
     Panel1->setText(companyText());
     const QLocale taiwan(QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan);
     Panel2->setText(taiwan.toString(now().date(), QStringLiteral("dddd,yyyy/MM/dd")));
@@ -256,6 +258,8 @@ void menu::placeOnScreen()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
+    // Once shown, with its frame known, the frame too fits the screen.
+    ui::fillWhenShown(this);
 }
 
 void menu::ActiveBar1_ToolClick(int id)

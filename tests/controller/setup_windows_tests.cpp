@@ -8,7 +8,9 @@
 #include "operator.h"
 #include "windowline.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -187,6 +189,59 @@ TEST_F(ClockWindow, WrongReplyKeepsTheRequestAndEmptyListSaysSo) {
     w.Cmdtime_Click();
     EXPECT_EQ(dialogs.texts().at(1), QStringLiteral("請選擇地址 ！"));
     EXPECT_EQ(dialogs.texts().at(2), QStringLiteral("請選擇地址！"));
+}
+
+// Focus starts in the address box, which takes no typing; the keyboard
+// still moves on from it, leaves the window and chooses from its list.
+TEST_F(ClockWindow, AddressBoxTakesNoTypingButTheKeyboardStillWorks) {
+    for (const char* a : {"5", "9", "12"})
+        exec(QStringLiteral("insert into doors (地址,dtype1) values ('%1','玻')").arg(QLatin1String(a)));
+    QApplication::clipboard()->setText(QStringLiteral("77"));
+    FrmCDT w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ASSERT_EQ(QApplication::focusWidget(), w.Combo1);
+    const auto press = [](int key, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mod);
+    };
+    const QString first = w.Combo1->currentText();
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mod;
+    } typing[] = {{Qt::Key_7, {}},         {Qt::Key_A, {}},      {Qt::Key_Space, {}},
+                  {Qt::Key_Backspace, {}}, {Qt::Key_Delete, {}}, {Qt::Key_V, Qt::ControlModifier},
+                  {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_Return, {}}};
+    for (const auto& k : typing) {
+        press(k.key, k.mod);
+        EXPECT_EQ(w.Combo1->currentText(), first) << k.key;
+        EXPECT_EQ(QApplication::focusWidget(), w.Combo1) << k.key;
+    }
+
+    press(Qt::Key_Down);
+    EXPECT_EQ(w.Combo1->currentText(), w.Combo1->itemText(1));
+    press(Qt::Key_Up);
+    EXPECT_EQ(w.Combo1->currentText(), w.Combo1->itemText(0));
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mod;
+    } openers[] = {{Qt::Key_F4, {}}, {Qt::Key_Down, Qt::AltModifier}};
+    for (const auto& k : openers) {
+        press(k.key, k.mod);
+        ASSERT_TRUE(w.Combo1->view()->isVisible()) << k.key;
+        // Esc in the open list closes the list, not the window.
+        QTest::keyClick(w.Combo1->view(), Qt::Key_Escape);
+        EXPECT_FALSE(w.Combo1->view()->isVisible());
+        EXPECT_TRUE(w.isVisible());
+    }
+
+    press(Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), w.Combo1);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), w.Combo1);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // ---- remote opening ----

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 
 using shelltest::MainWindowTest;
@@ -117,8 +119,10 @@ TEST_F(MainWindowTest, StatusBarShowsTheDateAndSharesTheWidthThreeToOne)
     setTime(QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59)));
     menu* m = load();
     EXPECT_EQ(m->Panel2->text(), "星期日,2026/03/01");
-    EXPECT_EQ(m->Panel1->minimumWidth(), 600);  // measured on the window as designed, 800 wide
-    EXPECT_EQ(m->Panel2->minimumWidth(), 200);
+    m->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m));
+    EXPECT_NEAR(m->Panel1->width(), 3 * m->Panel2->width(), 12);
+    EXPECT_LE(m->Panel2->geometry().right(), m->StatusBar1->width());
 }
 
 TEST_F(MainWindowTest, SettingsRowsBecomeTheProcessWideValues)

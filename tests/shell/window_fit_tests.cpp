@@ -1,14 +1,12 @@
 // Every window fits an 800 x 600 screen (the test platform's) with the
 // program's own font: nothing off the screen, outside its frame, cut short
 // or on top of another control.
-#include "app.h"
 #include "dispatch.h"
 #include "fit.h"
 #include "frmspe.h"
 #include "frmsysinf.h"
 #include "helpwindow.h"
-#include "look.h"
-#include "menuwindows.h"
+#include "menusite.h"
 #include "placement.h"
 #include "testsupport.h"
 
@@ -20,31 +18,8 @@
 
 namespace {
 
-class WindowFit : public testsupport::ProgramFolderTest {
+class WindowFit : public shelltest::MenuWindowsTest {
 protected:
-    void SetUp() override
-    {
-        ProgramFolderTest::SetUp();
-        ui::applyProgramLook();
-        openSharedDb();
-        installMenuWindows();
-        for (const char* s : {
-                 "insert into doors (地址,namedr1,delay1,dtype1,namedr2,delay2,dtype2) values ('2','東門','5','玻','西門','0.5','鐵')",
-                 "insert into doors (地址,namedr1,delay1,dtype1) values ('17','北門','5','木')",
-                 "insert into doors (地址,namedr1,delay1,dtype1) values ('99','南門','5','玻')",
-                 "insert into department values ('東座大樓')",
-                 "insert into people (卡號,姓名,部門) values ('000123','陳大文','東座大樓')",
-                 "insert into people (卡號,姓名,部門) values ('999999','李小明','東座大樓')",
-                 "insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values ('17','000123','0000000123',0,0)",
-             })
-            app::db.Execute(QString::fromUtf8(s));
-    }
-    void TearDown() override
-    {
-        dispatch::setTable({});
-        ProgramFolderTest::TearDown();
-    }
-
     // Shows the window where the dispatcher would and says what is wrong with it.
     static QStringList shownProblems(QWidget* w)
     {
@@ -58,11 +33,8 @@ protected:
 TEST_F(WindowFit, EveryWindowOfTheMenu)
 {
     int windows = 0;
-    for (int id = 0; id < 100; ++id) {
-        const dispatch::Row* row = dispatch::find(id);
-        if (!row)
-            continue;
-        std::unique_ptr<QWidget> w(row->open());
+    for (int id : shelltest::menuWindowEntries()) {
+        std::unique_ptr<QWidget> w(dispatch::find(id)->open());
         if (!w)
             continue;
         ++windows;

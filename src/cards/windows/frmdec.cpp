@@ -9,6 +9,7 @@
 #include "msgbox.h"
 #include "pick.h"
 #include "recordset.h"
+#include "selectionhint.h"
 #include "sqlvalue.h"
 #include "pointer.h"
 
@@ -83,7 +84,7 @@ void FrmDec::buildControls()
 
     Frame5 = named(new QGroupBox(QStringLiteral("選擇要刪除的地址"), this), "Frame5");
     Frame9 = named(new QGroupBox(Frame5), "Frame9");
-    Label12 = named(new QLabel(QStringLiteral("Shift+◆Shift+□Ctrl+◆Ctrl+□進行多項選擇"), Frame9), "Label12");
+    Label12 = named(new QLabel(severalAddressesHint(), Frame9), "Label12");
     Label12->setWordWrap(true);
     (new QVBoxLayout(Frame9))->addWidget(Label12);
     Ldr = named(new QListWidget(Frame5), "Ldr");

@@ -8,6 +8,7 @@
 #include "pick.h"
 #include "recordset.h"
 #include "serialport.h"
+#include "selectionhint.h"
 #include "sqlvalue.h"
 
 #include <QCheckBox>
@@ -74,7 +75,7 @@ void FrmEtD::buildControls()
     Frame5 = named(new QGroupBox(QStringLiteral("擴展到以下地址"), this), "Frame5");
     Ldr = named(new QListWidget(Frame5), "Ldr");
     Ldr->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Label12 = named(new QLabel(QStringLiteral("Shift+◆Shift+□Ctrl+◆Ctrl+□進行多項選擇"), Frame5), "Label12");
+    Label12 = named(new QLabel(severalAddressesHint(), Frame5), "Label12");
     Label12->setWordWrap(true);
     auto* targetsBox = new QVBoxLayout(Frame5);
     targetsBox->addWidget(Ldr);

@@ -1,5 +1,7 @@
 #include "msgbox.h"
 
+#include "placement.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -96,9 +98,15 @@ QString FileDialog(const FileDialogRequest& r)
 {
     if (fileHandler())
         return fileHandler()(r);
-    QWidget* parent = QApplication::activeWindow();
-    return r.kind == FileDialogKind::Open ? QFileDialog::getOpenFileName(parent, r.title, r.folder, r.filter)
-                                          : QFileDialog::getSaveFileName(parent, r.title, r.folder, r.filter);
+    QFileDialog dialog(QApplication::activeWindow(), r.title, r.folder, r.filter);
+    dialog.setAcceptMode(r.kind == FileDialogKind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(r.kind == FileDialogKind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Where the other windows open, not over the menu bar as centred on a
+    // large window would put it.
+    placeWhenShown(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 void setMessageHandler(MessageHandler handler) { messageHandler() = std::move(handler); }
