@@ -417,8 +417,8 @@ Connection::Connection(const QString& path) : file(path)
 {
     if (!QFileInfo(path).isFile())
         throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
-    // Before the file is opened: a compaction that is replacing it refuses
-    // this, one that comes later sees it.
+    // Before the file is opened: a compaction under way refuses this, one
+    // that comes later sees it.
     if (!sharedLocks().acquire(file)) {
         const int error = errno;
         throw DbError(error == EWOULDBLOCK
