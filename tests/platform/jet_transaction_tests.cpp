@@ -5,10 +5,7 @@
 #include "testsupport.h"
 
 #include <QFile>
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::ProgramFolderTest;
