@@ -1,3 +1,4 @@
+#include "entryguard.h"
 #include "login.h"
 #include "look.h"
 #include "menuwindows.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     ui::Application qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrom"));
     ui::applyProgramLook();
+    ui::dropNulInEntryBoxes();
     logMessagesForTests();
 
     // A second copy would compact the database under the first one's feet.

@@ -109,6 +109,16 @@ QString compactOver(const QString& source, const QString& target)
     return QString();
 }
 
+QString writeInto(const QString& source, const QString& target)
+{
+    try {
+        jet::CopyInto(source, target);
+    } catch (const jet::DbError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
 bool sameFile(const QString& a, const QString& b)
 {
     struct stat sa, sb;

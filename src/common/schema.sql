@@ -1,5 +1,6 @@
 -- The database file a new installation starts with. Every table, index and
--- stored query of the program; nothing at run time creates or alters them.
+-- stored query of the program; nothing at run time alters them, and only an
+-- index gone from a file is made again, at the log-in.
 -- Text compares without regard to letter case, as the windows expect; dates
 -- and times are stored as ISO text, yes/no as 0 and 1.
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <optional>
@@ -44,6 +45,25 @@ std::optional<Columns> columnsOf(sqlite3* db)
     return out;
 }
 
+// The installed schema, laid out in memory.
+void installed(Handle& wanted)
+{
+    sqlite3_open_v2(":memory:", &wanted.db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(wanted.db, schemaScript().toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+// A file stopped in the middle of a write is taken back by the first
+// handle that may write it; a handle that may only read can't read it then.
+bool openForReading(const QString& path, Handle& file)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (sqlite3_open_v2(name.constData(), &file.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        return true;
+    sqlite3_close_v2(file.db);
+    file.db = nullptr;
+    return sqlite3_open_v2(name.constData(), &file.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+}
+
 }  // namespace
 
 QString schemaMismatch(const QString& path)
@@ -51,13 +71,12 @@ QString schemaMismatch(const QString& path)
     if (!QFile::exists(path))
         return QStringLiteral("找不到文件 %1").arg(path);
     Handle wanted;
-    sqlite3_open_v2(":memory:", &wanted.db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(wanted.db, schemaScript().toUtf8().constData(), nullptr, nullptr, nullptr);
+    installed(wanted);
     const std::optional<Columns> want = columnsOf(wanted.db);
 
     Handle file;
     std::optional<Columns> have;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &file.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+    if (openForReading(path, file))
         have = columnsOf(file.db);
     if (!have || !want)
         return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
@@ -78,6 +97,42 @@ QString schemaMismatch(const QString& path)
     if (missing.isEmpty())
         return QString();
     return QStringLiteral("%1 不是本系統的數據庫，缺少 %2").arg(path, missing.join(QStringLiteral("、")));
+}
+
+QString makeMissingIndexes(const QString& path)
+{
+    Handle wanted;
+    installed(wanted);
+    Handle file;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &file.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
+    sqlite3_busy_timeout(file.db, 5000);
+    QSet<QString> present;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(file.db, "select lower(name) from sqlite_master where type = 'index'", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        present.insert(text(st, 0));
+    sqlite3_finalize(st);
+
+    sqlite3_prepare_v2(wanted.db, "select name, sql from sqlite_master where type = 'index' and sql is not null", -1,
+                       &st, nullptr);
+    QString failure;
+    static const QRegularExpression create(QStringLiteral("^\\s*create\\s+(unique\\s+)?index\\s+"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    while (failure.isEmpty() && sqlite3_step(st) == SQLITE_ROW) {
+        const QString name = text(st, 0);
+        if (present.contains(name.toLower()))
+            continue;
+        QString statement = text(st, 1);
+        statement.replace(create, QStringLiteral("create \\1index if not exists "));
+        char* error = nullptr;
+        if (sqlite3_exec(file.db, statement.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+            failure = QStringLiteral("%1 缺少索引 %2，無法補建：%3")
+                          .arg(path, name, QString::fromUtf8(error ? error : sqlite3_errmsg(file.db)));
+        sqlite3_free(error);
+    }
+    sqlite3_finalize(st);
+    return failure;
 }
 
 }  // namespace dbfile

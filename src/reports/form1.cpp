@@ -188,7 +188,8 @@ void Form1::Command1_Click()
         ui::MsgBox(QStringLiteral("請輸入正确的名稱！"));
         return;
     }
-    compactTelling(live, target, QStringLiteral("數据備份失敗，原有的文件保持原樣。"), QStringLiteral("數据備份完畢！"));
+    tellWhenDone([&] { return dbfile::compactOver(live, target); }, QStringLiteral("數据備份失敗，原有的文件保持原樣。"),
+                 QStringLiteral("數据備份完畢！"));
 }
 
 void Form1::Command3_Click()
@@ -207,18 +208,17 @@ void Form1::Command3_Click()
     }
     if (ui::MsgBox(QStringLiteral("此操作會將后備數据庫覆蓋現有數据庫，要繼續嗎？"), 4 + 16 + 256) != ui::vbYes)
         return;
-    compactTelling(chosen, live, QStringLiteral("數据恢复失敗，數據庫文件 kestrom.mdb 保持原樣。"),
-                   QStringLiteral("數据已被恢复！"));
+    tellWhenDone([&] { return dbfile::writeInto(chosen, live); },
+                 QStringLiteral("數据恢复失敗，數據庫文件 kestrom.mdb 保持原樣。"), QStringLiteral("數据已被恢复！"));
 }
 
 // The message of success only once the new file is complete in its place.
-void Form1::compactTelling(const QString& source, const QString& destination, const QString& failed,
-                           const QString& done)
+void Form1::tellWhenDone(const std::function<QString()>& work, const QString& failed, const QString& done)
 {
     QString failure;
     {
         Hourglass wait;
-        failure = dbfile::compactOver(source, destination);
+        failure = work();
     }
     if (failure.isEmpty())
         ui::MsgBox(done);

@@ -2,6 +2,7 @@
 #include "app.h"
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -51,8 +52,9 @@ private:
     void Text2_Change();
     void showFolder(const QString& folder);
     bool isRefusedTarget() const;
-    void compactTelling(const QString& source, const QString& destination, const QString& failed,
-                        const QString& done);
+    // A backup is a compacted copy of the live file; a restore writes the
+    // backup into the live file where it lies.
+    void tellWhenDone(const std::function<QString()>& work, const QString& failed, const QString& done);
     void reopenShared();
 
     QString live;    // the database file, noted at load

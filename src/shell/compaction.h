@@ -2,11 +2,12 @@
 #include <QString>
 
 // The compaction when the main window closes: kestrom.mdb of the program
-// folder is compacted into dbs.mdb, which then replaces it in one rename.
-// Every handle of this process on the file must be closed first; while any
-// other connection has it open, nothing is done. The new file keeps the
-// mode and group of the one it replaces. Whatever step fails, kestrom.mdb
-// stays complete and no dbs.mdb is left behind.
+// folder is compacted where it lies (through a link, the file it names), so
+// it keeps its links, mode and group, and another program that has it open
+// goes on with it. Every handle of this process on the file must be closed
+// first. While another copy of the program has the file open, or another
+// program is in the middle of a transaction on it, nothing is done. A dbs.mdb
+// left by an earlier close is deleted.
 namespace compaction {
 
 // Empty text when done; otherwise why it failed (kestrom.mdb is as it was).

@@ -60,8 +60,10 @@ bool login::Form_Load()
     QString failure;
     try {
         app::db = jet::OpenDatabase(QString(), false, false, app::connstr);
-        // Every window takes the installed tables and columns for granted.
+        // Every window takes the installed tables, columns and indexes for granted.
         failure = dbfile::schemaMismatch(app::databaseFile());
+        if (failure.isEmpty())
+            failure = dbfile::makeMissingIndexes(app::databaseFile());
     } catch (const jet::DbError& e) {
         failure = e.message();
     }

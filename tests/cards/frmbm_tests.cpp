@@ -8,7 +8,11 @@
 #include "operator.h"
 #include "testsupport.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -265,6 +269,21 @@ TEST_F(Departments, DeleteWithoutSelectionOrOfAVanishedName)
     EXPECT_EQ(dialogs.messages.size(), 1u);  // no question for a name no longer registered
     EXPECT_FALSE(listed().contains("西座"));
     EXPECT_TRUE(window->Tbm->text().isEmpty());
+}
+
+// A name pasted from another program with a NUL in it: the box takes it
+// without the NUL, and the department is stored as the operator sees it.
+TEST_F(Departments, APastedNulIsDroppedAndTheNameStored)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::clipboard()->setText(QStringLiteral("北") + QChar(0) + QStringLiteral("座"));
+    window->Tbm->setFocus();
+    QTest::keySequence(window->Tbm, QKeySequence::Paste);
+    EXPECT_EQ(window->Tbm->text(), "北座");
+    QTest::mouseClick(window->Cmdadd, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    EXPECT_EQ(count("department", "部門='北座'"), 1);
 }
 
 }  // namespace

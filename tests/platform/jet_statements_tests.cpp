@@ -4,6 +4,8 @@
 #include "sqlvalue.h"
 #include "testsupport.h"
 
+#include <functional>
+
 using testsupport::ProgramFolderTest;
 
 namespace {
@@ -165,6 +167,36 @@ TEST_F(Statements, RefusedStatementsRaiseTheEngineMessage)
         EXPECT_TRUE(e.message().contains("nosuchtable"));
     }
     EXPECT_THROW(app::db.Execute("insert into department values ('unterminated)"), jet::DbError);
+}
+
+// A NUL can't be stored or written into a statement: whichever way a value
+// holding one reaches the database, it is refused in the system's own words
+// and nothing is written.
+TEST_F(Statements, AValueHoldingANulIsRefusedInTheSystemsWords)
+{
+    const QString value = QStringLiteral("東") + QChar(0) + QStringLiteral("座");
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"quoted into an insert", [&] { app::db.Execute("insert into department values (" + sql::text(value) + ")"); }},
+        {"quoted into a select", [&] { app::db.OpenRecordset("select * from people where 部門=" + sql::text(value)); }},
+        {"joined in by hand", [&] { app::db.Execute("insert into department values ('" + value + "')"); }},
+        {"saved in a field",
+         [&] {
+             jet::Recordset rs = app::db.OpenRecordset("department");
+             rs.AddNew();
+             rs.SetField("部門", value);
+             rs.Update();
+         }},
+    };
+    for (const auto& [way, run] : ways) {
+        SCOPED_TRACE(way);
+        try {
+            run();
+            ADD_FAILURE() << "not refused";
+        } catch (const jet::DbError& e) {
+            EXPECT_EQ(e.message(), "輸入的內容含有無法儲存的字符。");
+        }
+    }
+    EXPECT_EQ(count("department"), 0);
 }
 
 }  // namespace

@@ -303,4 +303,56 @@ TEST_F(Backup, ARestoreLeavesNoSideFileOfTheOldFile)
     EXPECT_EQ(buildings(live()), (QStringList{"新大廈", "東方廣場第二座", "海景花園"}));
 }
 
+// Two program folders share one database through a link, and another program
+// has it open: a restore writes into the linked file, and only while that
+// program is not in the middle of a transaction; either way its work stays.
+TEST_F(Backup, ARestoreWritesIntoTheLinkedFileBesideAnotherProgram)
+{
+    const QString backup = backups() + "/good.mdb";
+    ASSERT_TRUE(QFile::copy(live(), backup));
+    jet::ExecuteScript(backup, "insert into department values ('新大廈');");
+    jet::CloseDefaultWorkspace();
+    ASSERT_TRUE(QDir(folder()).mkdir("shared"));
+    const QString shared = file("shared/kestrom.mdb");
+    ASSERT_TRUE(QFile::rename(live(), shared));
+    ASSERT_TRUE(QFile::link(shared, live()));
+    openSharedDb();
+    const struct {
+        const char* doing;
+        const char* first;
+        const char* after;
+        bool restored;
+    } cases[] = {
+        {"a write transaction open", "begin immediate; insert into department values ('之後')", "commit", false},
+        {"idle", "select count(*) from department", "insert into department values ('之後')", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.doing);
+        dialogs.messages.clear();
+        Form1 w;
+        open(w);
+        testsupport::OtherProgram other(shared, c.first);
+        ASSERT_EQ(other.started(), QString());
+        dialogs.chooseFile(backup);
+        dialogs.answer(ui::vbYes);
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        if (c.restored) {
+            EXPECT_EQ(dialogs.last(), "數据已被恢复！");
+        } else {
+            EXPECT_TRUE(dialogs.last().startsWith("數据恢复失敗，數據庫文件 kestrom.mdb 保持原樣。")) << dialogs.last().toStdString();
+            EXPECT_TRUE(dialogs.last().contains("另一程序正在使用")) << dialogs.last().toStdString();
+        }
+        EXPECT_EQ(other.then(c.after), QString());
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        EXPECT_TRUE(QFileInfo(live()).isSymLink());
+        EXPECT_EQ(QFileInfo(live()).symLinkTarget(), shared);
+        EXPECT_EQ(leftovers(file("shared")), QStringList{"kestrom.mdb"});
+        EXPECT_EQ(leftovers(folder()), QStringList{"kestrom.mdb"});
+        const QStringList now = buildings(shared);
+        EXPECT_EQ(now.contains("新大廈"), c.restored) << now.join(",").toStdString();
+        EXPECT_TRUE(now.contains("之後")) << now.join(",").toStdString();
+        jet::Database(jet::OpenDatabase(shared)).Execute("delete * from department where 部門='之後'");
+    }
+}
+
 }  // namespace

@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -204,6 +206,19 @@ TEST_F(ReturnedCards, TheReportPrintsTheListedRowsWithPassModesAsTextAndNoDayOfR
     click(w->Command1);
     click(w->Command2);
     EXPECT_EQ(column("dfakapt", "卡號"), QStringList({"000103"}));
+}
+
+// A building pasted with a NUL in it filters as the text the box shows.
+TEST_F(ReturnedCards, APastedNulIsDroppedFromTheFilter)
+{
+    click(w->Ch[0]);
+    QApplication::clipboard()->setText(QStringLiteral("西翼") + QChar(0) + QStringLiteral("大樓"));
+    w->Cbm->lineEdit()->selectAll();
+    QTest::keySequence(w->Cbm->lineEdit(), QKeySequence::Paste);
+    EXPECT_EQ(w->Cbm->currentText(), "西翼大樓");
+    click(w->Command1);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    EXPECT_EQ(shown(), QStringList{"000102@2"});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Closing the main window: modeless windows first, then the database closed
-// and compacted through dbs.mdb.
+// and compacted in place, beside other programs that have it open.
+#include "compaction.h"
 #include "frmspe.h"
 #include "mainwindowtest.h"
 #include "superuserconfirm.h"
@@ -11,7 +12,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using shelltest::MainWindowTest;
@@ -160,6 +163,113 @@ TEST_F(Closing, TheRemoteOpeningClosesWithTheMainWindow)
     if (opening && opening->isVisible())
         QTest::mouseClick(opening->Copen, Qt::LeftButton);  // what ended the program
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+}
+
+// Another program on the file across the close: whatever it was doing, its
+// work is in the file afterwards, and it goes on with the same file.
+TEST_F(Closing, AnotherProgramsWorkSurvivesTheClose)
+{
+    struct Case {
+        const char* doing;
+        const char* first;  // before the close
+        const char* after;  // once the main window has closed
+        bool compacted;
+    };
+    const Case cases[] = {
+        {"idle, writes after the close", "select count(*) from department", "insert into department values ('之後')", true},
+        {"a write transaction open", "begin immediate; insert into department values ('之後')", "commit", false},
+        {"a read transaction open", "begin; select count(*) from department", "insert into department values ('之後'); commit", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.doing);
+        if (!m) {
+            freshDatabase();
+            openSharedDb();
+            app::db.Execute("insert into cjtype values (0, '0')");
+            app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(QString(2000, QChar(u'樓'))));
+            app::db.Execute("delete * from department");
+            m = load();
+            m->show();
+        }
+        dialogs.messages.clear();
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(file("kestrom.mdb")).constData(), &before), 0);
+        testsupport::OtherProgram other(file("kestrom.mdb"), c.first);
+        ASSERT_EQ(other.started(), QString());
+        closeMainWindow();
+        if (c.compacted) {
+            EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+        } else {
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_TRUE(dialogs.last().startsWith("數據庫壓縮失敗，數據庫文件 kestrom.mdb 保持原樣。")) << dialogs.last().toStdString();
+            EXPECT_TRUE(dialogs.last().contains("另一程序正在使用")) << dialogs.last().toStdString();
+        }
+        EXPECT_EQ(other.then(c.after), QString());
+        EXPECT_EQ(count("department", "部門='之後'"), 1);
+        struct stat after {};
+        ASSERT_EQ(::stat(QFile::encodeName(file("kestrom.mdb")).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_size < before.st_size, c.compacted);
+        EXPECT_EQ(filesBeside(), QStringList{"kestrom.mdb"});
+    }
+}
+
+TEST_F(Closing, ALinkedDatabaseStaysLinkedAndItsFileIsCompacted)
+{
+    // Two program folders sharing one database elsewhere.
+    app::db.Close();
+    jet::CloseDefaultWorkspace();
+    ASSERT_TRUE(QDir(folder()).mkpath("shared"));
+    const QString shared = file("shared/kestrom.mdb");
+    ASSERT_TRUE(QFile::rename(file("kestrom.mdb"), shared));
+    ASSERT_TRUE(QFile::link(shared, file("kestrom.mdb")));
+    openSharedDb();
+    const int departments = count("department");
+    const qint64 sizeBefore = QFileInfo(shared).size();
+    closeMainWindow();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    EXPECT_TRUE(QFileInfo(file("kestrom.mdb")).isSymLink());
+    EXPECT_EQ(QFileInfo(file("kestrom.mdb")).symLinkTarget(), shared);
+    EXPECT_LT(QFileInfo(shared).size(), sizeBefore);
+    EXPECT_EQ(filesBeside(), QStringList({"kestrom.mdb", "shared"}));
+    EXPECT_EQ(QDir(file("shared")).entryList(QDir::Files), QStringList{"kestrom.mdb"});
+    EXPECT_EQ(count("department"), departments);
+}
+
+// Run by an account that is not in the file's group: it may not give a new
+// file that group, so the file itself must stay, and with it the group.
+TEST_F(Closing, TheGroupStaysWhenTheProgramsAccountIsNotInIt)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to make a file of a group the closing account is not in";
+    const group* operators = getgrnam("dialout");
+    ASSERT_NE(operators, nullptr);
+    const uid_t account = 65534;  // nobody, in no group but its own
+    const gid_t own = 65534;
+    app::db.Close();
+    jet::CloseDefaultWorkspace();
+    const QByteArray live = QFile::encodeName(file("kestrom.mdb"));
+    ASSERT_EQ(::chown(QFile::encodeName(folder()).constData(), account, own), 0);
+    ASSERT_EQ(::chown(live.constData(), account, operators->gr_gid), 0);
+    ASSERT_EQ(::chmod(live.constData(), 0660), 0);
+    const off_t sizeBefore = QFileInfo(file("kestrom.mdb")).size();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(own) != 0 || setuid(account) != 0)
+            _exit(2);
+        _exit(compaction::compactLiveDatabase().isEmpty() ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    struct stat now {};
+    ASSERT_EQ(::stat(live.constData(), &now), 0);
+    EXPECT_EQ(now.st_gid, operators->gr_gid);
+    EXPECT_EQ(now.st_mode & 07777, 0660u);
+    EXPECT_LT(now.st_size, sizeBefore);
+    EXPECT_EQ(filesBeside(), QStringList{"kestrom.mdb"});
+    m->close();  // nothing left to compact: the shared handle is closed
+    m = nullptr;
 }
 
 }  // namespace

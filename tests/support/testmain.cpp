@@ -2,6 +2,8 @@
 // windows can be made and events run. The offscreen screen is 800 x 600,
 // the smallest a site runs the program on, so that a window that fills the
 // screen is measured as it would be there.
+#include "entryguard.h"
+
 #include <QApplication>
 #include <QFont>
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@ int main(int argc, char** argv)
                                    ? QByteArray("offscreen:configfile=" KESTROM_TEST_SCREEN)
                                    : platform);
     QApplication qapp(argc, argv);
+    ui::dropNulInEntryBoxes();  // as the program does
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -152,4 +152,100 @@ void ChildProcess::kill()
     pid = -1;
 }
 
+namespace {
+
+// One message over a pipe: its length, then its bytes.
+void send(int fd, const QByteArray& bytes)
+{
+    const quint32 n = quint32(bytes.size());
+    (void)!::write(fd, &n, sizeof n);
+    if (n > 0)
+        (void)!::write(fd, bytes.constData(), n);
+}
+
+bool receive(int fd, QByteArray& bytes)
+{
+    quint32 n = 0;
+    if (::read(fd, &n, sizeof n) != ssize_t(sizeof n))
+        return false;
+    bytes.resize(qsizetype(n));
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t r = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (r <= 0)
+            return false;
+        got += r;
+    }
+    return true;
+}
+
+QByteArray runHere(sqlite3* db, const QByteArray& statements)
+{
+    if (statements.isEmpty())
+        return {};
+    char* error = nullptr;
+    if (sqlite3_exec(db, statements.constData(), nullptr, nullptr, &error) == SQLITE_OK)
+        return {};
+    const QByteArray said = error ? QByteArray(error) : QByteArray("failed");
+    sqlite3_free(error);
+    return said.isEmpty() ? QByteArray("failed") : said;
+}
+
+}  // namespace
+
+OtherProgram::OtherProgram(const QString& path, const QString& first)
+{
+    int down[2];
+    int up[2];
+    if (pipe(down) != 0 || pipe(up) != 0)
+        throw std::runtime_error("no pipe");
+    pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // Nothing of this process's own: a descriptor kept from it would
+        // hold this program's lock on the file as well.
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != down[0] && fd != up[1])
+                ::close(fd);
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            send(up[1], QByteArray("could not open: ") + sqlite3_errmsg(db));
+            _exit(1);
+        }
+        sqlite3_busy_timeout(db, 100);
+        send(up[1], runHere(db, first.toUtf8()));
+        QByteArray statements;
+        while (receive(down[0], statements))
+            send(up[1], runHere(db, statements));
+        _exit(0);
+    }
+    ::close(down[0]);
+    ::close(up[1]);
+    toChild = down[1];
+    fromChild = up[0];
+    QByteArray answer;
+    if (!receive(fromChild, answer))
+        ADD_FAILURE() << "the other program ended before it was ready";
+    firstAnswer = QString::fromUtf8(answer);
+}
+
+OtherProgram::~OtherProgram()
+{
+    ::close(toChild);
+    ::close(fromChild);
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+QString OtherProgram::then(const QString& statements)
+{
+    send(toChild, statements.toUtf8());
+    QByteArray answer;
+    if (!receive(fromChild, answer))
+        return QStringLiteral("the other program is gone");
+    return QString::fromUtf8(answer);
+}
+
 }  // namespace testsupport

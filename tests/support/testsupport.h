@@ -82,4 +82,26 @@ private:
     pid_t pid = -1;
 };
 
+// Another program on a database file (the sqlite3 shell, a report tool, a
+// script): a child process with an engine handle of its own, no lock of
+// this program's. It opens the file, runs `first` and waits; each then()
+// runs more statements there and gives the engine's answer, empty when they
+// ran. The child goes with this.
+class OtherProgram {
+public:
+    OtherProgram(const QString& path, const QString& first = QString());
+    ~OtherProgram();
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+    // The engine's answer to what `first` ran: empty when it ran.
+    const QString& started() const { return firstAnswer; }
+    QString then(const QString& statements);
+
+private:
+    pid_t pid = -1;
+    int toChild = -1;
+    int fromChild = -1;
+    QString firstAnswer;
+};
+
 }  // namespace testsupport

@@ -230,6 +230,8 @@ void bindValue(sqlite3_stmt* st, int index, const QVariant& v, ColumnKind kind)
     }
     const int type = v.typeId();
     const bool isText = type == QMetaType::QString;
+    if (isText)
+        refuseUnstorable(v.toString());
     const bool isDateLike = type == QMetaType::QDate || type == QMetaType::QTime
                             || type == QMetaType::QDateTime;
     switch (kind) {
@@ -302,6 +304,7 @@ sqlite3_stmt* prepareOne(sqlite3* db, const QString& text)
 {
     if (!db)
         raise(nullptr, text);
+    refuseUnstorable(text);  // a value joined in by hand
     const QByteArray utf8 = text.toUtf8();
     const char* tail = nullptr;
     sqlite3_stmt* st = nullptr;
@@ -417,8 +420,8 @@ Connection::Connection(const QString& path) : file(path)
 {
     if (!QFileInfo(path).isFile())
         throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
-    // Before the file is opened: a compaction that is replacing it refuses
-    // this, one that comes later sees it.
+    // Before the file is opened: a compaction under way refuses this, one
+    // that comes later sees it.
     if (!sharedLocks().acquire(file)) {
         const int error = errno;
         throw DbError(error == EWOULDBLOCK

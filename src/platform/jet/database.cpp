@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <memory>
 #include <vector>
 
 namespace jet {
@@ -157,22 +158,73 @@ void Database::Close()
     conn.reset();
 }
 
-void CompactDatabase(const QString& source, const QString& destination, const std::function<void()>& whileAlone)
+void CompactDatabase(const QString& source, const QString& destination)
 {
     const QString dst = databasePath(destination);
     if (QFile::exists(dst))
         throw DbError(QStringLiteral("Database '%1' already exists.").arg(dst));
     Connection c(databasePath(source));
-    if (whileAlone && !c.lockExclusively())
-        throw DbError(QStringLiteral("數據庫文件 '%1' 正被另一程序打開，不能壓縮。").arg(c.path()));
-    {
-        Statement st(c.handle(), QStringLiteral("vacuum into ?1"));
-        const QByteArray utf8 = dst.toUtf8();
-        sqlite3_bind_text(st.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-        st.step();
+    Statement st(c.handle(), QStringLiteral("vacuum into ?1"));
+    const QByteArray utf8 = dst.toUtf8();
+    sqlite3_bind_text(st.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    st.step();
+}
+
+namespace {
+
+// Other copies of this program are seen by their shared lock on the file;
+// other programs only by the engine's own lock, which they hold while a
+// transaction of theirs is open. Waiting for one of those a moment is
+// enough: an operator closing the program can't wait for another's work.
+constexpr int othersWait = 1000;  // milliseconds
+
+Connection& alone(Connection& c, const QString& what)
+{
+    if (!c.lockExclusively())
+        throw DbError(QStringLiteral("數據庫文件 '%1' 正被另一程序打開，不能%2。").arg(c.path(), what));
+    sqlite3_busy_timeout(c.handle(), othersWait);
+    return c;
+}
+
+[[noreturn]] void refused(sqlite3* db, const QString& path, const QString& what)
+{
+    const int code = sqlite3_extended_errcode(db) & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        throw DbError(QStringLiteral("另一程序正在使用數據庫文件 '%1'，不能%2。").arg(path, what));
+    raise(db, what);
+}
+
+}  // namespace
+
+void CompactInPlace(const QString& path)
+{
+    const QString what = QStringLiteral("壓縮");
+    Connection c(databasePath(path));
+    alone(c, what);
+    if (sqlite3_exec(c.handle(), "vacuum", nullptr, nullptr, nullptr) != SQLITE_OK)
+        refused(c.handle(), c.path(), what);
+}
+
+void CopyInto(const QString& source, const QString& destination)
+{
+    const QString what = QStringLiteral("寫入");
+    const QString from = databasePath(source);
+    sqlite3* src = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(src ? sqlite3_errmsg(src) : "out of memory");
+        sqlite3_close_v2(src);
+        throw DbError(QStringLiteral("Could not open '%1': %2").arg(from, msg));
     }
-    if (whileAlone)
-        whileAlone();
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closeSource(src, sqlite3_close_v2);
+    Connection c(databasePath(destination));
+    alone(c, what);
+    sqlite3_backup* copy = sqlite3_backup_init(c.handle(), "main", src, "main");
+    if (!copy)
+        refused(c.handle(), c.path(), what);
+    const int rc = sqlite3_backup_step(copy, -1);
+    sqlite3_backup_finish(copy);  // leaves the step's failure on the destination's handle
+    if (rc != SQLITE_DONE)
+        refused(c.handle(), c.path(), what);
 }
 
 void ExecuteScript(const QString& path, const QString& script)

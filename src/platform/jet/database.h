@@ -64,13 +64,21 @@ QString databasePath(const QString& nameOrConnect);
 // default workspace does; their recordsets become unusable.
 void CloseDefaultWorkspace();
 
-// Writes a compacted copy of a closed database file into a new file. Given
-// `whileAlone`, the copy is refused (DbError) when any other connection, in
-// this or another process, has the source open, and `whileAlone` runs once
-// the copy is written, before another connection can open the source: the
-// place to put the copy in the source's stead.
-void CompactDatabase(const QString& source, const QString& destination,
-                     const std::function<void()>& whileAlone = {});
+// Writes a compacted copy of a closed database file into a new file.
+void CompactDatabase(const QString& source, const QString& destination);
+
+// Compacts a closed database file where it lies: the same file (through a
+// link, the one it names), so its links, mode and group stay, and another
+// program that only has it open goes on with it. Refused (DbError, the file
+// as it was) while another copy of this program has it open or another
+// program is in the middle of a transaction on it. Stopped at any moment,
+// the file is the old one or the compacted one: the engine's journal beside
+// it takes back a half-done compaction at the next open.
+void CompactInPlace(const QString& path);
+
+// Writes the whole of one database file into another where it lies, the
+// same way and under the same refusals as CompactInPlace.
+void CopyInto(const QString& source, const QString& destination);
 
 // The statements of one whole: begun when made, taken back when it goes
 // without Commit (a failure thrown through it), nested like BeginTrans.

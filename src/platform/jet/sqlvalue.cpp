@@ -1,5 +1,7 @@
 #include "sqlvalue.h"
 
+#include "dberror.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -7,6 +9,7 @@ namespace sql {
 
 QString text(const QString& value)
 {
+    jet::refuseUnstorable(value);
     QString quoted = value;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
@@ -30,6 +33,12 @@ QString dateTime(const QDateTime& value)
 }  // namespace sql
 
 namespace jet {
+
+void refuseUnstorable(const QString& value)
+{
+    if (value.contains(QChar(0)))
+        throw DbError(QStringLiteral("輸入的內容含有無法儲存的字符。"));
+}
 
 namespace {
 const QDate timeOnlyDay(1899, 12, 30);

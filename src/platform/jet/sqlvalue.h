@@ -7,7 +7,8 @@
 
 // The one way a value is joined into a statement text. Text is quoted with
 // its apostrophes doubled, so a typed value can never end the literal early;
-// numbers, dates and times are written in one locale-independent form that
+// a text holding a NUL is refused (jet::refuseUnstorable); numbers, dates
+// and times are written in one locale-independent form that
 // the database layer reads back whatever the computer's regional settings.
 namespace sql {
 
@@ -22,6 +23,11 @@ QString dateTime(const QDateTime& value);      // #2026-12-10 09:30:00#
 }  // namespace sql
 
 namespace jet {
+
+// A NUL can be neither stored in a text column nor written into a statement
+// (it ends the statement's text): a value holding one is refused (DbError)
+// in words an operator understands.
+void refuseUnstorable(const QString& value);
 
 // Storage forms of date and time values: one ISO text form, so that text
 // order is time order and "between" compares days and times.
