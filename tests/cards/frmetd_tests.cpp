@@ -6,6 +6,7 @@
 #include "dispatch.h"
 #include "frmetd.h"
 #include "menuwindows.h"
+#include "sqlvalue.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -441,6 +442,37 @@ TEST_F(Extension, ChecksRefuseBeforeAnythingIsSent)
     type(window->Ckh, "00x0001");
     EXPECT_EQ(window->Ckh->currentText(), "000001");
     EXPECT_EQ(count("faka"), 1);
+}
+
+// An older file may list issued cards whose numbers are six characters but
+// not six digits. Chosen from the list, such a card is refused before the
+// run: no frame can carry it, and no target is tried.
+TEST_F(Extension, ByCardRefusesAnIssuedCardNumberThatIsNotSixDigits)
+{
+    const char* stored[] = {"A00001", "１２３４５６", "000 01"};
+    for (const char* card : stored) {
+        const QString number = sql::text(QString::fromUtf8(card));
+        app::db.Execute(QStringLiteral("insert into people (卡號,姓名) values (%1,'甲')").arg(number));
+        app::db.Execute(
+            QStringLiteral("insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values (1,%1,'0000000071',0,0)")
+                .arg(number));
+    }
+    open();
+    for (const char* card : stored) {
+        const QString number = QString::fromUtf8(card);
+        SCOPED_TRACE(card);
+        pick(window->Ckh, number);
+        ASSERT_EQ(window->Ckh->currentText(), number);
+        ASSERT_EQ(targets(), std::set<int>{1});
+        clickTargets({2, 3});
+        press(window->Command1);
+        ASSERT_EQ(dialogs.texts(), Texts{"卡號必須是6位自然數！"});
+        EXPECT_EQ(dialogs.messages[0].style, 0);
+        EXPECT_TRUE(sim->received().empty());
+    }
+    EXPECT_EQ(count("faka"), 3);
+    EXPECT_EQ(count("faka", "地址=1"), 3);
+    expectInStep({1});
 }
 
 TEST_F(Extension, WithAWeekdayWindowANightTimeWindowIsAccepted)

@@ -420,6 +420,52 @@ TEST_F(CardWindow, IssueRefusesAPickedCardNumberThatIsNotSixDigits)
     expectInStep();
 }
 
+// An older file may also list such numbers as issued cards. Picked from
+// the list, the card is looked up with its physical number and addresses;
+// each operation refuses it before a frame or a row, as issue does.
+TEST_F(CardWindow, OperationsRefuseAnIssuedCardNumberThatIsNotSixDigits)
+{
+    const std::pair<const char*, const char*> stored[] = {
+        {"A00001", "0000000071"}, {"１２３４５６", "0000000072"}, {"000 01", "0000000073"}};
+    for (const auto& [card, physical] : stored) {
+        const QString number = sql::text(QString::fromUtf8(card));
+        app::db.Execute(QStringLiteral("insert into people (卡號,姓名) values (%1,'甲')").arg(number));
+        app::db.Execute(QStringLiteral("insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values (1,%1,'%2',0,0)")
+                            .arg(number, QString::fromLatin1(physical)));
+    }
+    struct Operation {
+        const char* name;
+        QPushButton* FrmFK::*button;
+        std::set<int> addresses;  // clicked; none: those the lookup selected
+    };
+    const Operation operations[] = {
+        {"issue at another address", &FrmFK::Cmdadd, {3}},
+        {"change", &FrmFK::cmdchg, {}},
+        {"delete", &FrmFK::cmddel, {}},
+    };
+    open();
+    for (const Operation& op : operations) {
+        for (const auto& [card, physical] : stored) {
+            const QString number = QString::fromUtf8(card);
+            SCOPED_TRACE(std::string(op.name) + " " + card);
+            testsupport::pickFromList(window->Tkh, number);
+            ASSERT_EQ(window->Tkh->currentText(), number);
+            ASSERT_EQ(window->tcard->text(), QString::fromLatin1(physical));
+            ASSERT_EQ(selectedAddresses(), std::set<int>{1});
+            for (int a : op.addresses)
+                clickAddresses({a});
+            press(window->*op.button);
+            ASSERT_EQ(dialogs.texts(), Texts{"卡號必須是6位自然數！"});
+            EXPECT_EQ(dialogs.messages[0].style, 0);
+            EXPECT_TRUE(sim->received().empty());
+        }
+    }
+    EXPECT_EQ(count("faka"), 3);
+    EXPECT_EQ(count("faka", "地址=1"), 3);
+    EXPECT_EQ(count("dfaka"), 0);
+    expectInStep({1});
+}
+
 TEST_F(CardWindow, IssueTestsTheTimeOrderOnlyWithoutADateWindow)
 {
     open();

@@ -1,5 +1,15 @@
 #include "cardentry.h"
 
+#include "msgbox.h"
+
+bool cardNumberRefused(const QString& card)
+{
+    if (frames::validCardNumber(card))
+        return false;
+    ui::MsgBox(QStringLiteral("卡號必須是6位自然數！"), 0);
+    return true;
+}
+
 frames::CardEntry cardEntry(const cardstore::IssuedCard& card)
 {
     frames::CardEntry entry;

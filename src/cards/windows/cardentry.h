@@ -4,3 +4,9 @@
 
 // The add-card entry of an issued card, its absent windows sent as none.
 frames::CardEntry cardEntry(const cardstore::IssuedCard& card);
+
+// A card number that no add or delete frame can carry is refused with the
+// card-number message before anything is sent. Numbers stored by older
+// files (a letter, full-width digits, a blank) reach the operations from
+// the lists, past the boxes' rules.
+bool cardNumberRefused(const QString& card);

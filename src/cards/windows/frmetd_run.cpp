@@ -179,6 +179,8 @@ void FrmEtD::byCard()
         ui::MsgBox(QStringLiteral("此卡沒有發卡！"), 0);
         return;
     }
+    if (cardNumberRefused(card))
+        return;
     const QString physical = issued.Field(0).toString().trimmed();
     const QList<int> to = targets();
     QString closing;

@@ -161,10 +161,8 @@ bool FrmFK::issueChecks(Entered& e)
     }
     // The box takes digits only, but a number picked from the list is the
     // personnel record's as stored.
-    if (!frames::validCardNumber(e.card)) {
-        ui::MsgBox(QStringLiteral("卡號必須是6位自然數！"), 0);
+    if (cardNumberRefused(e.card))
         return false;
-    }
     if (tcard->text().isEmpty()) {
         ui::MsgBox(QStringLiteral("請刷卡后，按讀卡讀入卡號"), 48);
         return false;
@@ -309,7 +307,7 @@ bool FrmFK::changeChecks(Entered& e)
         ui::MsgBox(QStringLiteral("該卡號沒有發卡記錄!"), 0);
         return false;
     }
-    return true;
+    return !cardNumberRefused(e.card);
 }
 
 void FrmFK::cmdchg_Click()
@@ -394,6 +392,8 @@ bool FrmFK::deleteChecks(const Entered& e)
         ui::MsgBox(QStringLiteral("找不到該卡號對應的門號"), 0);
         return false;
     }
+    if (cardNumberRefused(e.card))
+        return false;
     if (e.selected.isEmpty()) {
         QApplication::beep();
         ui::MsgBox(QStringLiteral("請選擇從哪個門刪除"), 48);
