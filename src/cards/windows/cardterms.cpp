@@ -1,10 +1,12 @@
 #include "cardterms.h"
 
 #include "app.h"
+#include "datepicker.h"
 #include "dbfailure.h"
 #include "named.h"
 #include "recordset.h"
 #include "sqlvalue.h"
+#include "timepicker.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -57,18 +59,18 @@ void CardTerms::buildTerms(QWidget* windows, QWidget* modes)
         Ch[i]->setObjectName(indexed("Ch", i));
     }
     for (int i = 0; i < 2; ++i) {
-        ddate[i] = new QDateEdit(QDate::currentDate(), windows);
+        ddate[i] = new ui::DatePicker(windows);
         ddate[i]->setObjectName(indexed("ddate", i));
-        ddate[i]->setCalendarPopup(true);
-        ddate[i]->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        ddate[i]->setDate(QDate::currentDate());
         tweek[i] = ui::pickBox(windows, "tweek");
         tweek[i]->setObjectName(indexed("tweek", i));
         for (const QString& day : weekdays)
             tweek[i]->addItem(day);
         showWeekday(tweek[i], 0);
-        dtime[i] = new QTimeEdit(QTime(0, 0), windows);
+        dtime[i] = new ui::TimePicker(windows);
         dtime[i]->setObjectName(indexed("dtime", i));
         dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
+        dtime[i]->setTime(QTime(0, 0));
     }
     lock1 = new QButtonGroup(modes);
     lock2 = new QButtonGroup(modes);
