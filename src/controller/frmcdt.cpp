@@ -42,6 +42,7 @@ FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent) {
     Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
     DTP1 = ui::named(new ui::DatePicker(this), "DTP1");
+    DTP1->setDateRange(frames::firstControllerDate(), frames::lastControllerDate());
     DTX2 = new ui::TimePicker(this);
     DTX2->setObjectName(QStringLiteral("DTX2"));
     DTX2->setDisplayFormat(QStringLiteral("HH:mm:ss"));

@@ -230,10 +230,13 @@ bool WholeTyping<Edit>::eventFilter(QObject* watched, QEvent* event)
         const QSignalBlocker quiet(this->lineEdit());
         return static_cast<QObject*>(this->lineEdit())->event(event);
     }
-    if (typing && event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (typing && press && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (w != this && !this->isAncestorOf(w))
-            finishTyping(true);
+        // A press that ends a text not taken does nothing else: a button
+        // would act on the shown value the operator has just been told of.
+            if (w != this && !this->isAncestorOf(w) && !finishTyping(true))
+            return true;
     }
     return Edit::eventFilter(watched, event);
 }
