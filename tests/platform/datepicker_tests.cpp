@@ -10,6 +10,7 @@
 #include <QCalendarWidget>
 #include <QLineEdit>
 #include <QTest>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <functional>
@@ -304,6 +305,26 @@ TEST_F(TypingOverADate, ArrowKeysAndTheCalendarStillChangeThePartsOfTheDate)
     EXPECT_EQ(messages, std::vector<QString>());
 }
 
+// A click that ends a text not taken doesn't press the button it lands on:
+// the button would act on the old date the operator has just been told of.
+TEST_F(TypingOverADate, AClickEndingARefusedDatePressesNoButton)
+{
+    picker->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    picker->setDate(QDate(2026, 1, 1));
+    auto* push = new QPushButton(QStringLiteral("x"), &window);
+    window.layout()->addWidget(push);
+    push->show();
+    int clicks = 0;
+    QObject::connect(push, &QPushButton::clicked, [&] { ++clicks; });
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(text(), Qt::LeftButton, {}, middle(text()));
+        press(Qt::Key_A, 1, Qt::ControlModifier);
+        QTest::keyClicks(picker, QStringLiteral("2100/01/01"));
+        QTest::mouseClick(push, Qt::LeftButton);
+        EXPECT_EQ(clicks, 0) << round;
+        EXPECT_EQ(messages.size(), size_t(round + 1)) << round;
+    }
+}
 }  // namespace typing
 
 // The time pickers take a time typed whole the same way.

@@ -214,7 +214,12 @@ void WholeTyping<Edit>::focusOutEvent(QFocusEvent* event)
     // The operator moved on within the window: told when the text is not
     // taken. A window left or closed takes it without a word.
     const Qt::FocusReason r = event->reason();
-    finishTyping(r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason);
+    // A click on a control that takes the focus moves it before the press
+    // arrives: that press is kept from acting on the shown value as well.
+    if (!finishTyping(r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason) && r == Qt::MouseFocusReason) {
+        pressRefused = true;
+        qApp->installEventFilter(this);
+    }
     Edit::focusOutEvent(event);
 }
 
@@ -231,6 +236,11 @@ bool WholeTyping<Edit>::eventFilter(QObject* watched, QEvent* event)
         return static_cast<QObject*>(this->lineEdit())->event(event);
     }
     const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (pressRefused && press && watched->isWidgetType()) {
+        pressRefused = false;
+        qApp->removeEventFilter(this);
+        return true;
+    }
     if (typing && press && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         // A press that ends a text not taken does nothing else: a button

@@ -56,6 +56,7 @@ private:
     void insert(QChar c);
 
     bool typing = false;
+    bool pressRefused = false;  // the press that ended a refused text is still to come
     bool trackedKeys = true;
 };
 
