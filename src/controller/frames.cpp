@@ -121,6 +121,15 @@ double delaySeconds(std::uint8_t steps) { return steps / 14.0; }
 
 int ClockWeekday(const QDate& date) { return date.dayOfWeek() % 7; }
 
+QDate firstControllerDate() { return QDate(2000, 1, 1); }
+
+QDate lastControllerDate() { return QDate(2099, 12, 31); }
+
+bool controllerHolds(const QDate& date)
+{
+    return date.isValid() && date >= firstControllerDate() && date <= lastControllerDate();
+}
+
 std::optional<QByteArray> ControllerFrame(int address, std::uint8_t command) {
     if (!validAddress(address))
         return std::nullopt;
@@ -160,6 +169,8 @@ std::optional<QByteArray> AddCardFrame(const CardEntry& e) {
         return std::nullopt;
     QByteArray f = bytes({e.address, 0x15, cmdAddCard}) + packDigits(*physical) + packDigits(e.card);
     const auto d1 = windowDate(e.startDate), d2 = windowDate(e.endDate);
+    if (d1 && d2 && (!controllerHolds(*d1) || !controllerHolds(*d2)))
+        return std::nullopt;
     if (d1 && d2)
         f += bytes({ToBcd(d1->year() % 100), ToBcd(d2->year() % 100), e.passMode1 * 32 + ToBcd(d1->month()),
                     e.passMode2 * 32 + ToBcd(d2->month()), ToBcd(d1->day()), ToBcd(d2->day())});
@@ -175,7 +186,7 @@ std::optional<QByteArray> AddCardFrame(const CardEntry& e) {
 }
 
 std::optional<QByteArray> SetDateFrame(int address, const QDate& date) {
-    if (!validAddress(address) || !date.isValid())
+    if (!validAddress(address) || !controllerHolds(date))
         return std::nullopt;
     return bytes({address, 0x05, cmdSetDate, ToBcd(date.year() % 100), ClockWeekday(date) * 32 + ToBcd(date.month()),
                   ToBcd(date.day())});

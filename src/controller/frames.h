@@ -53,6 +53,13 @@ double delaySeconds(std::uint8_t steps);
 // 0 = Sunday .. 6 = Saturday.
 int ClockWeekday(const QDate& date);
 
+// The dates a controller holds: a year travels as its last two digits and
+// is read back in this century, so 1999 or 2100 would arrive as 2099 or
+// 2000. No frame carries a date outside them.
+QDate firstControllerDate();   // 2000-01-01
+QDate lastControllerDate();    // 2099-12-31
+bool controllerHolds(const QDate& date);
+
 // A card as it goes into a controller's list. Dates and times that are
 // null, invalid or 0 mean "no window", as a row of faka stores them.
 struct CardEntry {

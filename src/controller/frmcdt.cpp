@@ -7,6 +7,7 @@
 #include "named.h"
 #include "recordset.h"
 #include "numbers.h"
+#include "timepicker.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -60,7 +61,8 @@ FrmCDT::FrmCDT(QWidget* parent) : QDialog(parent) {
     Combo1->installEventFilter(this);
     Combo1->lineEdit()->installEventFilter(this);
     DTP1 = ui::named(new ui::DatePicker(this), "DTP1");
-    DTX2 = new QTimeEdit(this);
+    DTP1->setDateRange(frames::firstControllerDate(), frames::lastControllerDate());
+    DTX2 = new ui::TimePicker(this);
     DTX2->setObjectName(QStringLiteral("DTX2"));
     DTX2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     Cmddate = new QPushButton(QStringLiteral("修改日期"), this);

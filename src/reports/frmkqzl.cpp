@@ -4,6 +4,7 @@
 #include "attendance.h"
 #include "dbfailure.h"
 #include "msgbox.h"
+#include "datepicker.h"
 #include "named.h"
 
 #include <QApplication>
@@ -18,9 +19,8 @@ namespace {
 
 QDateEdit* datePicker(QWidget* parent, const char* name)
 {
-    auto* d = ui::named(new QDateEdit(parent), name);
+    auto* d = ui::named(new ui::DatePicker(parent), name);
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setCalendarPopup(true);
     return d;
 }
 

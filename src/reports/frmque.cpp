@@ -4,6 +4,7 @@
 #include "boundgrid.h"
 #include "datepicker.h"
 #include "named.h"
+#include "timepicker.h"
 #include "pagedvalues.h"
 #include "querywindow.h"
 #include "sqlvalue.h"
@@ -53,8 +54,8 @@ void Frmque::buildControls()
     }
     t1s = named(new ui::DatePicker(this), "t1s");
     t1e = named(new ui::DatePicker(this), "t1e");
-    t2s = named(new QTimeEdit(this), "t2s");
-    t2e = named(new QTimeEdit(this), "t2e");
+    t2s = named(new ui::TimePicker(this), "t2s");
+    t2e = named(new ui::TimePicker(this), "t2e");
     for (QTimeEdit* t : {t2s, t2e})
         t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     Cdoor = ui::pickBox(this, "Cdoor");

@@ -5,6 +5,7 @@
 #include "keys.h"
 #include "msgbox.h"
 #include "named.h"
+#include "timepicker.h"
 #include "numbers.h"
 
 #include <QGridLayout>
@@ -22,7 +23,7 @@ constexpr int maxAllowance = 600;
 
 QTimeEdit* timePicker(QWidget* parent, const char* name)
 {
-    auto* t = ui::named(new QTimeEdit(parent), name);
+    auto* t = ui::named(new ui::TimePicker(parent), name);
     t->setDisplayFormat(QStringLiteral("HH:mm"));
     t->setWrapping(true);
     return t;

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include "timepicker.h"
+
 #include <QTime>
 #include <QTimeEdit>
 #include <QTimer>
@@ -20,7 +22,7 @@ FrmSJCJSZ::FrmSJCJSZ(QWidget* parent) : QWidget(parent)
     Opt1[0] = new QRadioButton(QStringLiteral("自 動"), this);
     Opt1[1] = new QRadioButton(QStringLiteral("手 動"), this);
     Label1 = new QLabel(QStringLiteral("請選擇時間："), this);
-    DTP1 = new QTimeEdit(this);
+    DTP1 = new ui::TimePicker(this);
     DTP1->setObjectName(QStringLiteral("DTP1"));
     DTP1->setDisplayFormat(QStringLiteral("HH:mm"));
     Label2 = new QLabel(this);

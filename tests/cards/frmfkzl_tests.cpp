@@ -266,6 +266,31 @@ TEST_F(Rebuild, RowsWithUnreadableWindowsAreNamedAndNotSent)
     EXPECT_EQ(sim->received().size(), 2u);  // the erasure and the one card
 }
 
+// A controller holds years 2000 to 2099 only: a stored date outside them is
+// named as unsendable rather than sent as another year.
+TEST_F(Rebuild, ARowDatedOutsideTheYearsAControllerHoldsIsNamedUnsendable)
+{
+    const auto dated = [](const char* card, QDate from, QDate to) {
+        cardstore::IssuedCard c = testCard(4, card);
+        c.startDate = from;
+        c.endDate = to;
+        return c;
+    };
+    issue(dated("000001", QDate(2024, 1, 1), QDate(2099, 12, 31)));
+    issue(dated("000002", QDate(2024, 1, 1), QDate(2150, 12, 31)));
+    issue(dated("000003", QDate(1999, 12, 31), QDate(2024, 1, 1)));
+    open(4);
+    dialogs.answer(ui::vbYes);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].prompt,
+              "以下卡無法下載到控制器：\n000002：日期不在2000/01/01至2099/12/31之間\n"
+              "000003：日期不在2000/01/01至2099/12/31之間\n\n是否不下載這些卡，繼續重整？");
+    const ctlsim::Controller c = sim->controller(4);
+    ASSERT_EQ(c.cards.size(), 1u);
+    EXPECT_EQ(c.cards.count("000001"), 1u);
+}
+
 TEST_F(Rebuild, AddressWithoutCardsStillHasItsListErased)
 {
     sim->edit(4, [](ctlsim::Controller& c) { c.cards["999999"] = ctlsim::Card{"0000999999", 0, 0, {}}; });

@@ -226,6 +226,27 @@ TEST_F(Personnel, ABirthdayTypedIntoTheEmptyPickerIsStored)
     EXPECT_EQ(scalar("select birthday from people where 卡號='000002'").toDate(), QDate(1975, 3, 8));
 }
 
+// A birthday typed over the one shown replaces it whole, and 修改 on the
+// tool bar (a button that takes no focus) stores the date typed.
+TEST_F(Personnel, ABirthdayTypedOverTheShownOneIsStoredWhole)
+{
+    app::db.Execute("insert into people (卡號,姓名,birthday) values ('000001','王一',#1975-03-08#)");
+    open();
+    window->Tkh->clear();
+    window->Tkh->setFocus();
+    QTest::keyClicks(window->Tkh, "000001");
+    QTest::keyClick(window->Tkh, Qt::Key_Return);
+    ASSERT_EQ(window->DTPicker2->text(), "1975/03/08");
+
+    auto* dateText = window->DTPicker2->findChild<QLineEdit*>("qt_spinbox_lineedit");
+    QTest::mouseClick(dateText, Qt::LeftButton, {}, dateText->rect().center());
+    QTest::keyClick(window->DTPicker2, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window->DTPicker2, "1980/01/02");
+    testsupport::click(window->Toolbar1->widgetForAction(window->Toolbar1->actions().at(1)));  // 修改
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>());
+    EXPECT_EQ(scalar("select birthday from people where 卡號='000001'").toDate(), QDate(1980, 1, 2));
+}
+
 TEST_F(Personnel, AddRefusesEmptyAndExistingNumbers)
 {
     open();

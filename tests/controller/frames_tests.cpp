@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"DelayFive", DelayTimeFrame(0, 2, 5), "00051e460000"},
         Golden{"DeleteCard", DeleteCardFrame(2, QStringLiteral("012345")), "02050d012345"},
         Golden{"SetDateThursday", SetDateFrame(1, QDate(2002, 2, 14)), "010509028214"},
-        Golden{"SetDateFriday", SetDateFrame(1, QDate(1999, 12, 31)), "01050999b231"},
+        Golden{"SetDateLastDayAControllerHolds", SetDateFrame(1, QDate(2099, 12, 31)), "010509999231"},
         Golden{"SetDateSunday", SetDateFrame(1, QDate(2026, 12, 13)), "010509261213"},
         Golden{"SetDateSaturday", SetDateFrame(6, QDate(2026, 12, 12)), "06050926d212"},
         Golden{"SetTime", SetTimeFrame(1, QTime(13, 5, 9)), "010508130509"},
@@ -106,6 +106,13 @@ INSTANTIATE_TEST_SUITE_P(
                "03150a0000000001000001" "0000000000000000000000"},
         Golden{"AddCardStoredRow", AddCardFrame(fromStoredRow()),
                "63150a0000000001123456" "2626611202310721054500"},
+        Golden{"AddCardLastDayAControllerHolds",
+               AddCardFrame(with(withWindows(), [](CardEntry& e) { e.endDate = QDate(2099, 12, 31); })),
+               "01150a0001234567012345" "0299433205310818300015"},
+        // A start date without an end date is no window: its year is never sent.
+        Golden{"AddCardFarStartDateOnly",
+               AddCardFrame(with(startDateOnly(), [](CardEntry& e) { e.startDate = QDate(2150, 3, 5); })),
+               "02150a1234567890999999" "0000406000000000000000"},
         Golden{"AddCardZeroDate", AddCardFrame(with(withWindows(), [](CardEntry& e) { e.endDate = 0; })),
                "01150a0001234567012345" "0000402000000818300015"},
         // Nothing that would wrap or lose digits is ever built.
@@ -124,7 +131,16 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"AddSevenDigitCard", AddCardFrame(card(1, "1", "0123456")), ""},
         Golden{"AddBadPassMode", AddCardFrame(with(card(1, "1", "012345"), [](CardEntry& e) { e.passMode2 = 4; })), ""},
         Golden{"AddBadWeekday", AddCardFrame(with(card(1, "1", "012345"), [](CardEntry& e) { e.startWeekday = 8; })), ""},
-        Golden{"AddAddressBeyond", AddCardFrame(card(100, "1", "012345")), ""}),
+        Golden{"AddAddressBeyond", AddCardFrame(card(100, "1", "012345")), ""},
+        // A year outside 2000..2099 would reach the controller as another one.
+        Golden{"SetDateBeforeTheCentury", SetDateFrame(1, QDate(1999, 12, 31)), ""},
+        Golden{"SetDateNextCentury", SetDateFrame(1, QDate(2100, 1, 1)), ""},
+        Golden{"AddEndInTheNextCentury",
+               AddCardFrame(with(withWindows(), [](CardEntry& e) { e.endDate = QDate(2100, 12, 31); })), ""},
+        Golden{"AddStartBeforeTheCentury",
+               AddCardFrame(with(withWindows(), [](CardEntry& e) { e.startDate = QDate(1999, 12, 31); })), ""},
+        Golden{"AddStoredRowEndingIn2150",
+               AddCardFrame(with(fromStoredRow(), [](CardEntry& e) { e.endDate = QStringLiteral("2150-12-31"); })), ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(GoldenFrames, BytesAsWorkedOutByHand) {

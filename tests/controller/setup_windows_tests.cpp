@@ -174,6 +174,25 @@ TEST_F(ClockWindow, DateWithItsWeekdayAndTimeReachTheController) {
     EXPECT_EQ(w.pending(), 0);
 }
 
+// The controller holds the years 2000 to 2099 only: no other date is sent.
+TEST_F(ClockWindow, ADateOutsideTheYearsAControllerHoldsIsRefusedAndNotSent) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('5','玻')"));
+    for (const char* typed : {"2100/01/01", "19991231"}) {
+        dialogs.messages.clear();
+        FrmCDT w;
+        w.show();
+        auto* text = w.DTP1->findChild<QLineEdit*>(QStringLiteral("qt_spinbox_lineedit"));
+        QTest::mouseClick(text, Qt::LeftButton, {}, text->rect().center());
+        QTest::keyClick(w.DTP1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w.DTP1, QString::fromLatin1(typed));
+        QTest::mouseClick(w.Cmddate, Qt::LeftButton);
+        runEvents(5);
+        EXPECT_EQ(w.DTP1->date(), QDate::currentDate()) << typed;
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{QStringLiteral("日期只能在2000/01/01至2099/12/31之間！")}) << typed;
+        EXPECT_TRUE(sim->received().empty()) << typed;
+    }
+}
+
 TEST_F(ClockWindow, WrongReplyKeepsTheRequestAndEmptyListSaysSo) {
     exec(QStringLiteral("insert into doors (地址,dtype1) values ('5','玻')"));
     sim->scriptNext(frames::cmdSetDate, fromAddress(4));

@@ -1,10 +1,14 @@
 #include "cardterms.h"
 
 #include "app.h"
+#include "datepicker.h"
 #include "dbfailure.h"
+#include "frames.h"
+#include "msgbox.h"
 #include "named.h"
 #include "recordset.h"
 #include "sqlvalue.h"
+#include "timepicker.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -57,18 +61,19 @@ void CardTerms::buildTerms(QWidget* windows, QWidget* modes)
         Ch[i]->setObjectName(indexed("Ch", i));
     }
     for (int i = 0; i < 2; ++i) {
-        ddate[i] = new QDateEdit(QDate::currentDate(), windows);
+        ddate[i] = new ui::DatePicker(windows);
         ddate[i]->setObjectName(indexed("ddate", i));
-        ddate[i]->setCalendarPopup(true);
-        ddate[i]->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        ddate[i]->setDateRange(frames::firstControllerDate(), frames::lastControllerDate());
+        ddate[i]->setDate(QDate::currentDate());
         tweek[i] = ui::pickBox(windows, "tweek");
         tweek[i]->setObjectName(indexed("tweek", i));
         for (const QString& day : weekdays)
             tweek[i]->addItem(day);
         showWeekday(tweek[i], 0);
-        dtime[i] = new QTimeEdit(QTime(0, 0), windows);
+        dtime[i] = new ui::TimePicker(windows);
         dtime[i]->setObjectName(indexed("dtime", i));
         dtime[i]->setDisplayFormat(QStringLiteral("HH:mm"));
+        dtime[i]->setTime(QTime(0, 0));
     }
     lock1 = new QButtonGroup(modes);
     lock2 = new QButtonGroup(modes);
@@ -95,6 +100,17 @@ void CardTerms::showTerms(const cardstore::IssuedCard& card)
     Ch[0]->setChecked(card.hasDateWindow());
     ddate[0]->setDate(card.hasDateWindow() ? card.startDate : QDate::currentDate());
     ddate[1]->setDate(card.hasDateWindow() ? card.endDate : QDate::currentDate());
+    // The pickers show the nearest date a controller holds; whatever is sent
+    // next is that, so the operator is told.
+    if (card.hasDateWindow() && !(frames::controllerHolds(card.startDate) && frames::controllerHolds(card.endDate))) {
+        const QString f = QStringLiteral("yyyy/MM/dd");
+        ui::MsgBox(QStringLiteral("卡號%1在地址%2保存的日期限制%3至%4超出控制器能保存的日期（%5至%6），請重新選擇日期！")
+                       .arg(card.card)
+                       .arg(card.address)
+                       .arg(card.startDate.toString(f), card.endDate.toString(f),
+                            frames::firstControllerDate().toString(f), frames::lastControllerDate().toString(f)),
+                   48);
+    }
     select(lock1, card.lock1Mode);
     select(lock2, card.lock2Mode);
 }

@@ -1,28 +1,12 @@
 #include "datepicker.h"
 
-#include "keys.h"
-
 #include <QCalendarWidget>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QRegularExpression>
 
 namespace ui {
 
-namespace {
-
-bool isDateCharacter(QChar c) { return c.isDigit() || c == QLatin1Char('/') || c == QLatin1Char('-'); }
-
-// What can still grow into a whole typed date.
-bool beginsADate(const QString& text)
-{
-    static const QRegularExpression begun(QStringLiteral("^(\\d{0,8}|\\d{4}[/-]\\d{0,2}|\\d{4}[/-]\\d{1,2}[/-]\\d{0,2})$"));
-    return begun.match(text).hasMatch();
-}
-
-}  // namespace
-
-DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent)
+DatePicker::DatePicker(QWidget* parent) : WholeTyping<QDateEdit>(parent)
 {
     setCalendarPopup(true);
     setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
@@ -40,94 +24,45 @@ QDate DatePicker::typedDate(const QString& text)
     return {};
 }
 
-QValidator::State DatePicker::validate(QString& input, int& pos) const
+QDateTime DatePicker::typedValue(const QString& text) const
 {
-    if (!typingWhole)
-        return QDateEdit::validate(input, pos);
-    const QDate d = typedDate(input);
-    if (d.isValid() && d >= minimumDate() && d <= maximumDate())
-        return QValidator::Acceptable;
-    return beginsADate(input) ? QValidator::Intermediate : QValidator::Invalid;
+    const QDate d = typedDate(text);
+    return d.isValid() ? QDateTime(d, QTime(0, 0)) : QDateTime();
 }
 
-void DatePicker::fixup(QString& input) const
+bool DatePicker::isValueCharacter(QChar c) const
 {
-    if (!typingWhole)
-        QDateEdit::fixup(input);
+    return c.isDigit() || c == QLatin1Char('/') || c == QLatin1Char('-');
 }
 
-QDateTime DatePicker::dateTimeFromText(const QString& text) const
+QString DatePicker::refusal(const QString& typed, bool outOfRange) const
 {
-    if (typingWhole) {
-        if (const QDate d = typedDate(text); d.isValid())
-            return QDateTime(d, QTime(0, 0));
-    }
-    return QDateEdit::dateTimeFromText(text);
+    if (!outOfRange)
+        return QStringLiteral("%1 不是有效的日期！").arg(typed);
+    const QString format = QStringLiteral("yyyy/MM/dd");
+    return QStringLiteral("日期只能在%1至%2之間！")
+        .arg(minimumDate().toString(format), maximumDate().toString(format));
 }
 
-bool DatePicker::showsNoDate() const { return !specialValueText().isEmpty() && date() == minimumDate(); }
+bool DatePicker::showsNothing() const { return !specialValueText().isEmpty() && date() == minimumDate(); }
 
 void DatePicker::keyPressEvent(QKeyEvent* event)
 {
-    const QChar c = typed(event);
-    // The picker's own editing goes part by part over a shown date; with
-    // no date shown, or once a whole date is being typed, the keys write
-    // the text as typed.
-    if (isDateCharacter(c) && (typingWhole || showsNoDate())) {
-        if (!typingWhole)
-            beginTypingWhole();
-        lineEdit()->insert(QString(c));
-        return;
-    }
-    if (typingWhole && isBackspace(event)) {
-        lineEdit()->backspace();
-        return;
-    }
-    // Tab goes from part to part of a shown date; from a typed date, or a
-    // picker showing none, it goes on to the next control.
+    // Tab goes from part to part of a shown date; from a picker showing
+    // none it goes on to the next control.
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
-    if (tab && (typingWhole || showsNoDate())) {
-        if (typingWhole)
-            interpretText();
-        endTypingWhole();
+    if (tab && !typingWhole() && showsNothing()) {
         QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
         return;
     }
-    QDateEdit::keyPressEvent(event);
+    WholeTyping<QDateEdit>::keyPressEvent(event);
     openAtToday();
-    if (isEnter(event))
-        endTypingWhole();
 }
 
 void DatePicker::mousePressEvent(QMouseEvent* event)
 {
-    QDateEdit::mousePressEvent(event);
+    WholeTyping<QDateEdit>::mousePressEvent(event);
     openAtToday();
-}
-
-void DatePicker::focusOutEvent(QFocusEvent* event)
-{
-    QDateEdit::focusOutEvent(event);
-    endTypingWhole();
-}
-
-// While a whole date is typed the text stays as typed: taken at once, a
-// part such as 1975/3/1 would be shown as 1975/03/01 and the 8 that
-// follows refused.
-void DatePicker::beginTypingWhole()
-{
-    typingWhole = true;
-    trackedKeys = keyboardTracking();
-    setKeyboardTracking(false);
-    lineEdit()->clear();
-}
-
-void DatePicker::endTypingWhole()
-{
-    if (!typingWhole)
-        return;
-    typingWhole = false;
-    setKeyboardTracking(trackedKeys);
 }
 
 // The calendar opens on the picker's date; for a picker without one that
@@ -135,7 +70,7 @@ void DatePicker::endTypingWhole()
 void DatePicker::openAtToday()
 {
     QCalendarWidget* calendar = calendarWidget();
-    if (calendar && calendar->isVisible() && showsNoDate()) {
+    if (calendar && calendar->isVisible() && showsNothing()) {
         const QDate today = QDate::currentDate();
         calendar->setCurrentPage(today.year(), today.month());
     }
