@@ -14,6 +14,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
@@ -460,7 +461,7 @@ TEST_F(Report, ThePreviewOpensShowingEveryButtonAndAReadablePage)
 }
 
 // A month of swipes: while its pages are made the operator sees how far it
-// has come, and the preview then opens on every page.
+// has come and may stop; left to run, the preview opens on every page.
 TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
 {
     constexpr int rows = 40000;
@@ -493,6 +494,28 @@ TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
     watching.stop();
     EXPECT_TRUE(progressShown);
     EXPECT_EQ(pages, control.leastPages(rows));
+
+    // Stopped from its bar, the preview closes by itself.
+    bool cancelled = false, stayedOpen = false;
+    QObject::disconnect(&watching, nullptr, nullptr, nullptr);
+    QObject::connect(&watching, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(w); progress && progress->isVisible()) {
+                if (!cancelled)
+                    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+                cancelled = true;
+                return;
+            }
+        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            stayedOpen = true;
+            preview->reject();
+        }
+    });
+    watching.start(50);
+    control.PrintReport();
+    watching.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(stayedOpen);
 }
 
 }  // namespace
