@@ -15,8 +15,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -131,6 +135,82 @@ void printTenThousandRows(benchmark::State& state)
     ui::setMessageHandler([](const ui::MessageCall& call) { return ui::defaultButton(call.style); });
 }
 BENCHMARK(printTenThousandRows)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// The swipes of the first days of the year, as many as asked (all of them
+// when there are fewer), listed in the window.
+void listFirstSwipes(Frmque& w, qint64 rows)
+{
+    w.resize(800, 600);
+    w.show();
+    paint(w);
+    const int days = int(std::max<qint64>(1, rows * 365 / swipes));
+    if (days < 365) {
+        w.Cck[0]->setChecked(true);
+        w.t1s->setDate(QDate(2025, 1, 1));
+        w.t1e->setDate(QDate(2025, 1, 1).addDays(days - 1));
+    }
+    w.Ccx->click();
+    while (w.DBGrid1->isCounting())
+        QCoreApplication::processEvents();
+}
+
+// From the print button to the report handed over, every listed row staged,
+// the question before a long print answered yes.
+void stageSwipes(benchmark::State& state)
+{
+    Frmque w;
+    listFirstSwipes(w, state.range(0));
+    ui::setMessageHandler([](const ui::MessageCall&) { return int(ui::vbYes); });
+    std::chrono::steady_clock::time_point start;
+    double staged = 0;
+    report::setPreviewHandler([&](const report::ReportControl&) { staged = millisecondsSince(start); });
+    for (auto _ : state) {
+        start = std::chrono::steady_clock::now();
+        w.Command2->click();
+        state.SetIterationTime(staged / 1000);
+    }
+    state.counters["rows"] = w.DBGrid1->RecordCount();
+    report::setPreviewHandler({});
+    ui::setMessageHandler([](const ui::MessageCall& call) { return ui::defaultButton(call.style); });
+}
+BENCHMARK(stageSwipes)->Arg(40000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+
+// The staged rows read and laid out on the preview's pages, to the preview
+// shown with every page made.
+void previewSwipes(benchmark::State& state)
+{
+    Frmque w;
+    listFirstSwipes(w, state.range(0));
+    ui::setMessageHandler([](const ui::MessageCall&) { return int(ui::vbYes); });
+    report::setPreviewHandler([](const report::ReportControl&) {});
+    w.Command2->click();  // staged once
+    report::setPreviewHandler({});
+    report::ReportControl control;
+    control.setDataFiles(0, app::databaseFile());
+    control.setReportFileName(QDir(folder).filePath(QStringLiteral("drda2.rpt")));
+    int pages = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        double shown = 0;
+        QTimer closing;
+        QObject::connect(&closing, &QTimer::timeout, [&] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+            shown = millisecondsSince(start);
+            preview->reject();
+        });
+        closing.start(10);
+        control.PrintReport();
+        state.SetIterationTime(shown / 1000);
+    }
+    state.counters["rows"] = w.DBGrid1->RecordCount();
+    state.counters["pages"] = pages;
+    ui::setMessageHandler([](const ui::MessageCall& call) { return ui::defaultButton(call.style); });
+}
+BENCHMARK(previewSwipes)->Arg(40000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(previewSwipes)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 }  // namespace
 

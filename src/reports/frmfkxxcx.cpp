@@ -124,10 +124,10 @@ void FrmFKXXCX::Command2_Click()
     grid::BoundGrid* g = DBGrid1;
     querywindow::print(this, Cr, g, QStringLiteral("faka.rpt"), [g] {
         querywindow::stageRows(g, QStringLiteral("fakapt"),
-                               querywindow::copied(g, {"物理卡號", "卡號", "地址", "開始日期", "開始時間", "開始星期",
+                               querywindow::copied({"物理卡號", "卡號", "地址", "開始日期", "開始時間", "開始星期",
                                                        "截止日期", "截止時間", "截止星期"})
-                                   << querywindow::passMode(g, QStringLiteral("ctrl_state1"))
-                                   << querywindow::passMode(g, QStringLiteral("ctrl_state2")));
+                                   << querywindow::passMode(QStringLiteral("ctrl_state1"))
+                                   << querywindow::passMode(QStringLiteral("ctrl_state2")));
     });
 }
 

@@ -149,14 +149,11 @@ void Frmque::Command2_Click()
 {
     grid::BoundGrid* g = DBGrid1;
     querywindow::print(this, CRP, g, QStringLiteral("drda2.rpt"), [g] {
-        QList<querywindow::Staged> columns = querywindow::copied(g, {"姓名", "部門", "職務", "地址", "卡號", "日期"});
-        columns.append({QStringLiteral("時間"), [g](int row) {
-                            const QVariant t = g->Field(row, QStringLiteral("時間"));
+        QList<querywindow::Staged> columns = querywindow::copied({"姓名", "部門", "職務", "地址", "卡號", "日期"});
+        columns.append({QStringLiteral("時間"), QStringLiteral("時間"), [](const QVariant& t) {
                             return t.isNull() || !t.isValid() ? QVariant() : QVariant(jet::storedTime(timeOf(t)));
                         }});
-        columns.append({QStringLiteral("flag"), [g](int row) {
-                            return querywindow::directionText(g->Field(row, QStringLiteral("flag")));
-                        }});
+        columns.append({QStringLiteral("flag"), QStringLiteral("flag"), querywindow::directionText});
         querywindow::stageRows(g, QStringLiteral("dataPT"), columns);
     });
 }

@@ -142,10 +142,10 @@ void FrmTkcx::Command2_Click()
     grid::BoundGrid* g = DBGrid1;
     querywindow::print(this, Cr, g, QStringLiteral("drtk.rpt"), [g] {
         querywindow::stageRows(g, QStringLiteral("dfakapt"),
-                               querywindow::copied(g, {"姓名", "部門", "物理卡號", "卡號", "地址", "開始日期", "開始時間",
+                               querywindow::copied({"姓名", "部門", "物理卡號", "卡號", "地址", "開始日期", "開始時間",
                                                        "開始星期", "截止日期", "截止時間", "截止星期"})
-                                   << querywindow::passMode(g, QStringLiteral("ctrl_state1"))
-                                   << querywindow::passMode(g, QStringLiteral("ctrl_state2")));
+                                   << querywindow::passMode(QStringLiteral("ctrl_state1"))
+                                   << querywindow::passMode(QStringLiteral("ctrl_state2")));
     });
 }
 

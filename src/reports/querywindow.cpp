@@ -3,6 +3,8 @@
 #include "app.h"
 #include "dbfailure.h"
 #include "msgbox.h"
+#include "orderedrows.h"
+#include "progress.h"
 #include "programfolder.h"
 #include "recordset.h"
 #include "sqlvalue.h"
@@ -14,6 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QLocale>
+#include <algorithm>
+#include <memory>
 
 namespace querywindow {
 
@@ -146,8 +150,13 @@ void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* gri
         waitUntilCounted(grid);
         if (!confirmedLong(control, grid->RecordCount()))
             return;
-        if (ui::storeAtomically(app::db, stage))
-            control.PrintReport(window);
+        {
+            jet::Transaction staging(app::db);
+            stage();
+            staging.Commit();
+        }
+        control.PrintReport(window);
+    } catch (const Cancelled&) {
     } catch (const report::ReportError& e) {
         ui::MsgBox(e.message(), 48);
     } catch (const jet::DbError& e) {
@@ -155,31 +164,61 @@ void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* gri
     }
 }
 
-QList<Staged> copied(grid::BoundGrid* grid, std::initializer_list<const char*> fields)
+QList<Staged> copied(std::initializer_list<const char*> fields)
 {
     QList<Staged> staged;
     for (const char* name : fields) {
         const QString field = QString::fromUtf8(name);
-        staged.append({field, [grid, field](int row) { return grid->Field(row, field); }});
+        staged.append({field, field, {}});
     }
     return staged;
 }
 
-Staged passMode(grid::BoundGrid* grid, const QString& field)
+Staged passMode(const QString& field) { return {field, field, [](const QVariant& v) { return QVariant(passModeText(v)); }}; }
+
+namespace {
+
+constexpr int stagedPerRead = 1000;
+
+// Where each staging column's field stands among the listed ones.
+QVector<int> fieldsOf(const jet::OrderedRows& rows, const QList<Staged>& columns)
 {
-    return {field, [grid, field](int row) { return passModeText(grid->Field(row, field)); }};
+    QVector<int> at;
+    const QStringList& names = rows.names();
+    for (const Staged& c : columns) {
+        const auto found = std::find_if(names.begin(), names.end(), [&](const QString& n) {
+            return n.compare(c.field, Qt::CaseInsensitive) == 0;
+        });
+        if (found == names.end())
+            throw jet::DbError(QStringLiteral("Item not found in this collection: '%1'.").arg(c.field));
+        at << static_cast<int>(found - names.begin());
+    }
+    return at;
 }
+
+}  // namespace
 
 void stageRows(grid::BoundGrid* grid, const QString& table, const QList<Staged>& columns)
 {
     app::db.Execute(QStringLiteral("delete * from ") + table);
+    const std::unique_ptr<jet::OrderedRows> rows = jet::openOrderedRows(app::db, grid->RecordSource());
+    const QVector<int> fields = fieldsOf(*rows, columns);
+    ui::Progress progress(grid->window(), QStringLiteral("正在準備打印的數據……"), grid->RecordCount());
     jet::Recordset staging = app::db.OpenRecordset(table, jet::dbOpenTable);
-    const int rows = grid->RecordCount();
-    for (int row = 0; row < rows; ++row) {
-        staging.AddNew();
-        for (const Staged& c : columns)
-            staging.SetField(c.column, c.value(row));
-        staging.Update();
+    int staged = 0;
+    for (std::vector<jet::KeyedRow> read = rows->after(nullptr, stagedPerRead); !read.empty();
+         read = rows->after(&read.back().key, stagedPerRead)) {
+        for (const jet::KeyedRow& row : read) {
+            staging.AddNew();
+            for (qsizetype c = 0; c < columns.size(); ++c) {
+                const QVariant& value = row.values.at(fields[c]);
+                staging.SetField(columns[c].column, columns[c].written ? columns[c].written(value) : value);
+            }
+            staging.Update();
+        }
+        staged += static_cast<int>(read.size());
+        if (!progress.at(staged))
+            throw Cancelled();
     }
     staging.Close();
 }

@@ -89,23 +89,31 @@ QVariant directionText(const QVariant& flag);
 // once the grid has counted its rows, asks first when they make a long
 // print (saying how many rows and pages), then runs `stage` (which empties
 // and refills the staging table) as one whole and shows the report.
-// Nothing is printed when the staging fails or the operator declines.
+// Nothing is printed when the staging fails, the operator declines or
+// cancels it; a cancelled staging leaves the table as the last print left it.
 void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* grid, const QString& templateName,
            const std::function<void()>& stage);
 
-// A staging column: the table's column and its value from a listed row.
+// A staging column: the table's column, the listed field it is made from,
+// and how that field's value is written (copied as it stands when empty).
 struct Staged {
     QString column;
-    std::function<QVariant(int row)> value;
+    QString field;
+    std::function<QVariant(const QVariant&)> written;
 };
-// Staging columns copied from the grid's fields of the same names.
-QList<Staged> copied(grid::BoundGrid* grid, std::initializer_list<const char*> fields);
+// Staging columns copied from the listed fields of the same names.
+QList<Staged> copied(std::initializer_list<const char*> fields);
 // A staging column of a pass mode, written as its text.
-Staged passMode(grid::BoundGrid* grid, const QString& field);
+Staged passMode(const QString& field);
 
 // Empties the staging table and adds one row per row the grid lists, in the
-// grid's order.
+// grid's order. The rows are read again through the shared handle that
+// writes them, so no handle of the program ever waits for another's lock
+// however many rows there are. A long staging shows its progress; when the
+// operator cancels it, throws Cancelled (print() takes the rows back).
 void stageRows(grid::BoundGrid* grid, const QString& table, const QList<Staged>& columns);
+
+struct Cancelled {};
 
 // Rows above this count ask before they are printed.
 inline constexpr int LongPrint = 10000;

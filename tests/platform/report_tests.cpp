@@ -6,9 +6,18 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QGraphicsView>
+#include <QScrollBar>
+#include <QTest>
 #include <QApplication>
 #include <QDir>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -405,6 +414,108 @@ TEST_F(Report, ThePreviewSavesWhatItShowsAsPdf)
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].kind, ui::FileDialogKind::Save);
     EXPECT_TRUE(pdfText(file("saved.pdf")).contains("陳大文"));
+}
+
+// On the smallest screen the program runs on: the whole window on the screen,
+// every button of the toolbar shown (none behind its overflow button), and a
+// page across the whole view at a zoom its 9-point text reads at, from the
+// top of the first page.
+TEST_F(Report, ThePreviewOpensShowingEveryButtonAndAReadablePage)
+{
+    addPerson("000001", "陳大文", "東座");
+    for (const char* name : {"pl.rpt", "drda2.rpt"}) {
+        SCOPED_TRACE(name);
+        control.setReportFileName(file(name));
+        QStringList hidden;
+        QRect frame;
+        double zoom = 0;
+        bool seen = false, fitsWidth = false, atTop = false;
+        QTimer::singleShot(0, [&] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            seen = true;
+            frame = preview->frameGeometry();
+            auto* bar = preview->findChild<QToolBar*>();
+            for (QAction* action : bar->actions())
+                if (!action->isSeparator() && !bar->widgetForAction(action)->isVisible())
+                    hidden << action->text();
+            if (auto* more = bar->findChild<QToolButton*>("qt_toolbar_ext_button"); more && more->isVisible())
+                hidden << "»";
+            auto* pages = preview->findChild<QPrintPreviewWidget*>();
+            zoom = pages->zoomFactor();
+            QTest::qWait(100);
+            const QScrollBar* down = preview->findChild<QGraphicsView*>()->verticalScrollBar();
+            atTop = down->value() == down->minimum();
+            fitsWidth = pages->zoomMode() == QPrintPreviewWidget::FitToWidth;
+            preview->reject();
+        });
+        control.PrintReport();
+        ASSERT_TRUE(seen);
+        EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(frame)) << frame.width() << "x" << frame.height();
+        EXPECT_EQ(hidden, QStringList());
+        EXPECT_TRUE(fitsWidth);
+        EXPECT_GE(zoom, 0.6);
+        EXPECT_TRUE(atTop);
+    }
+}
+
+// A month of swipes: while its pages are made the operator sees how far it
+// has come and may stop; left to run, the preview opens on every page.
+TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
+{
+    constexpr int rows = 40000;
+    app::db.BeginTrans();
+    for (int i = 0; i < rows; ++i)
+        app::db.Execute(QStringLiteral("insert into dataPT (姓名,部門,職務,地址,卡號,日期,時間,flag) values "
+                                       "('住戶%1','東方廣場第二座','住戶',%2,'%3',#2026-03-02#,'08:40:00','鎖一進')")
+                            .arg(i % 300)
+                            .arg(i % 100)
+                            .arg(200000 + i % 300));
+    app::db.CommitTrans();
+    control.setReportFileName(file("drda2.rpt"));
+    bool progressShown = false;
+    int pages = 0;
+    QTimer watching;
+    QObject::connect(&watching, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<QProgressDialog*>(w) && w->isVisible()) {
+                progressShown = true;
+                return;
+            }
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+        preview->reject();
+    });
+    watching.start(50);
+    control.PrintReport();
+    watching.stop();
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(pages, control.leastPages(rows));
+
+    // Stopped from its bar, the preview closes by itself.
+    bool cancelled = false, stayedOpen = false;
+    QObject::disconnect(&watching, nullptr, nullptr, nullptr);
+    QObject::connect(&watching, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(w); progress && progress->isVisible()) {
+                if (!cancelled)
+                    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+                cancelled = true;
+                return;
+            }
+        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            stayedOpen = true;
+            preview->reject();
+        }
+    });
+    watching.start(50);
+    control.PrintReport();
+    watching.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(stayedOpen);
 }
 
 }  // namespace

@@ -208,4 +208,27 @@ TEST_F(IssuedCards, TheReportPrintsTheListedCardsWithPassModesAsText)
     EXPECT_EQ(column("fakapt", "卡號"), QStringList({"000103"}));
 }
 
+// A large site's store, far past what the database keeps in memory while it
+// writes: every listed card is staged, in the grid's order.
+TEST_F(IssuedCards, ALargeSitesCardsPrintEveryListedRow)
+{
+    constexpr int holders = 2000, addresses = 20;
+    app::db.BeginTrans();
+    for (int p = 0; p < holders; ++p) {
+        const QString no = QStringLiteral("3%1").arg(p, 5, 10, QLatin1Char('0'));
+        person(no, QStringLiteral("住戶%1").arg(p), "東方廣場第二座", "住戶");
+        for (int a = 0; a < addresses; ++a)
+            card(a + 20, no, "0000" + no, a % 4, p % 4, "#2026-01-01#,#2026-12-31#,1,7,#06:00:00#,#23:30:00#");
+    }
+    app::db.CommitTrans();
+    click(w->Ccx);
+    EXPECT_EQ(printLong(w->Command2, w->DBGrid1, "fakapt"), holders * addresses + 5);
+    EXPECT_EQ(prints, 1);
+    EXPECT_EQ(w->DBGrid1->RecordCount(), holders * addresses + 5);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.last().toStdString();
+    EXPECT_TRUE(dialogs.last().startsWith("將打印 40,005 行")) << dialogs.last().toStdString();
+    EXPECT_EQ(column("fakapt", "卡號"), listed(w->DBGrid1, "卡號"));
+    EXPECT_EQ(count("fakapt", "ctrl_state2='禁止'"), holders / 4 * addresses);
+}
+
 }  // namespace

@@ -11,9 +11,11 @@
 #include <QDateEdit>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTimer>
 
 namespace {
 
@@ -288,6 +290,52 @@ TEST_F(Swipes, ALongPrintAsksFirstSayingItsRowsAndPages)
     EXPECT_EQ(dialogs.messages.back().style, 4 + 32 + 256);
     EXPECT_EQ(prints, 0);
     EXPECT_EQ(count("dataPT"), 0);
+}
+
+// A month of a 300-person building, far past what the database keeps in
+// memory while it writes: every listed row is staged, in the grid's order,
+// and the operator is asked nothing but the long-print question.
+TEST_F(Swipes, AMonthOfSwipesPrintsEveryListedRow)
+{
+    constexpr int holders = 300, swipes = 40000;
+    app::db.BeginTrans();
+    for (int p = 0; p < holders; ++p)
+        person(QStringLiteral("2%1").arg(p, 5, 10, QLatin1Char('0')), QStringLiteral("住戶%1").arg(p),
+               "東方廣場第二座", "住戶");
+    for (int i = 0; i < swipes; ++i)
+        swipe(QStringLiteral("2%1").arg(i * 7 % holders, 5, 10, QLatin1Char('0')), d1.addDays(i % 30),
+              QTime(6, 0).addSecs(i % 50000), i % 4 + 1, i % 20);
+    app::db.CommitTrans();
+    click(w->Ccx);
+    EXPECT_EQ(printLong(w->Command2, w->DBGrid1, "dataPT"), swipes + 6);
+    EXPECT_EQ(prints, 1);
+    EXPECT_EQ(w->DBGrid1->RecordCount(), swipes + 6);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.last().toStdString();
+    EXPECT_TRUE(dialogs.last().startsWith("將打印 40,006 行")) << dialogs.last().toStdString();
+    EXPECT_EQ(column("dataPT", "卡號"), listed(w->DBGrid1, "卡號"));
+    EXPECT_EQ(count("dataPT", "flag='鎖二出'"), swipes / 4 + 1);
+
+    // A staging stopped by the operator takes back what it wrote: the table
+    // holds the last print's rows and nothing is shown.
+    bool cancelled = false;
+    QTimer operatorWatching;
+    QObject::connect(&operatorWatching, &QTimer::timeout, [&] {
+        auto* progress = w->findChild<QProgressDialog*>();
+        if (!progress || !progress->isVisible() || cancelled)
+            return;
+        EXPECT_EQ(progress->maximum(), swipes + 6);
+        cancelled = true;
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    operatorWatching.start(20);
+    dialogs.answer(ui::vbYes);
+    click(w->Command2);
+    operatorWatching.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(prints, 1);
+    EXPECT_EQ(count("dataPT"), swipes + 6);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(w->findChild<QProgressDialog*>(), nullptr);
 }
 
 TEST_F(Swipes, AnEditedCellReachesItsOwnSwipeAndNoOther)

@@ -221,4 +221,26 @@ TEST_F(ReturnedCards, APastedNulIsDroppedFromTheFilter)
     EXPECT_EQ(shown(), QStringList{"000102@2"});
 }
 
+// Years of returned cards, far past what the database keeps in memory while
+// it writes: every listed row is staged, in the grid's order.
+TEST_F(ReturnedCards, YearsOfReturnedCardsPrintEveryListedRow)
+{
+    constexpr int rows = 40000;
+    app::db.BeginTrans();
+    for (int i = 0; i < rows; ++i)
+        returned(i % 100, QStringLiteral("4%1").arg(i % 5000, 5, 10, QLatin1Char('0')), QStringLiteral("住戶%1").arg(i % 5000),
+                 "東方廣場第二座", QDate(2024, 1, 1).addDays(i % 700), i % 4, (i / 4) % 4,
+                 "#2026-01-01#,#2026-12-31#,1,7,#06:00:00#,#23:30:00#");
+    app::db.CommitTrans();
+    pick(w->Combo1, 4);
+    click(w->Command1);
+    EXPECT_EQ(printLong(w->Command2, w->DBGrid1, "dfakapt"), rows + 5);
+    EXPECT_EQ(prints, 1);
+    EXPECT_EQ(w->DBGrid1->RecordCount(), rows + 5);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.last().toStdString();
+    EXPECT_TRUE(dialogs.last().startsWith("將打印 40,005 行")) << dialogs.last().toStdString();
+    EXPECT_EQ(column("dfakapt", "卡號"), listed(w->DBGrid1, "卡號"));
+    EXPECT_EQ(count("dfakapt", "ctrl_state1='禁止'"), rows / 4 + 1);
+}
+
 }  // namespace

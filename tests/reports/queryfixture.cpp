@@ -150,6 +150,20 @@ QStringList QueryWindowTest::column(const QString& table, const QString& name) c
     return out;
 }
 
+int QueryWindowTest::printLong(QWidget* button, grid::BoundGrid* grid, const QString& table)
+{
+    while (grid->isCounting())
+        QCoreApplication::processEvents();
+    int staged = -1;
+    report::setPreviewHandler([&](const report::ReportControl&) {
+        ++prints;
+        staged = count(table);
+    });
+    dialogs.answer(ui::vbYes);
+    click(button);
+    return staged;
+}
+
 QString QueryWindowTest::printedText() const
 {
     QProcess p;

@@ -45,6 +45,12 @@ protected:
     // The texts of one column of a table, in the order its rows were written.
     QStringList column(const QString& table, const QString& name) const;
 
+    // A print past the long-print question: waits until the grid has
+    // counted its rows, presses the print button and answers yes. Returns
+    // how many rows the staging table held when the report was handed over
+    // (-1 when none was); the handed report is counted, not written.
+    int printLong(QWidget* button, grid::BoundGrid* grid, const QString& table);
+
     // What the last print wrote (a PDF read back as text with its blanks
     // removed), and how many prints were shown.
     QString printedText() const;

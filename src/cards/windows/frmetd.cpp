@@ -140,11 +140,14 @@ void FrmEtD::buildControls()
 void FrmEtD::Form_Load()
 {
     try {
-        // Departments with a card issued; a department's holders are found
-        // by their index, so no growing table is read whole.
+        // Departments with a card issued. The issued cards lead, each
+        // finding its holder by the people's card index: on a new site most
+        // people have no card yet, and going through a department's people
+        // costs a row read for each of them.
         jet::Recordset departments = app::db.OpenRecordset(
-            QStringLiteral("select distinct 部門 from department where 部門 is not null and exists (select 1 "
-                           "from people, faka where people.部門=department.部門 and faka.卡號=people.卡號)"),
+            QStringLiteral("select distinct 部門 from department where 部門 is not null and 部門 in (select "
+                           "people.部門 from (select distinct 卡號 from faka) as issued cross join people on "
+                           "people.卡號=issued.卡號)"),
             jet::dbOpenSnapshot);
         for (; !departments.Eof(); departments.MoveNext())
             bm->addItem(departments.Field(0).toString());

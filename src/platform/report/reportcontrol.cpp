@@ -3,15 +3,24 @@
 #include "app.h"
 #include "msgbox.h"
 #include "programfolder.h"
+#include "progress.h"
 #include "reportpages.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLayout>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
+#include <QTimer>
 #include <QToolBar>
+#include <algorithm>
+#include <memory>
 
 namespace report {
 
@@ -70,6 +79,73 @@ void addSaveAsPdf(QPrintPreviewDialog& dialog, const ReportContent& content)
     });
 }
 
+// Fits the preview to its screen once it is shown and its frame is known:
+// over most of the free area, never larger than it (800 x 600 and 1024 x
+// 768 get the whole of it), every toolbar button shown (smaller icons
+// where the screen is narrow) and the pages filling the view's width,
+// where their text reads.
+class ScreenFit : public QObject {
+public:
+    explicit ScreenFit(QPrintPreviewDialog& dialog) : QObject(&dialog), dialog(dialog)
+    {
+        dialog.installEventFilter(this);
+        if (auto* pages = dialog.findChild<QPrintPreviewWidget*>())
+            pages->setZoomMode(QPrintPreviewWidget::FitToWidth);
+        for (QAction* action : dialog.findChildren<QAction*>())
+            if (action->objectName() == QLatin1String("fitWidthAction"))
+                action->setChecked(true);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            dialog.removeEventFilter(this);
+            fit();
+        }
+        return false;
+    }
+
+private:
+    void fit()
+    {
+        const QScreen* screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+        const QRect free = screen->availableGeometry();
+        const QSize frame = dialog.frameGeometry().size() - dialog.size();
+        const QSize room = free.size() - frame;
+        if (auto* bar = dialog.findChild<QToolBar*>(); bar && bar->sizeHint().width() > room.width() - 20)
+            bar->setIconSize(QSize(16, 16));
+        const QSize wanted(1100, room.height() * 9 / 10);
+        const QSize size = free.width() < 1280 || free.height() < 960 ? room : wanted.boundedTo(room);
+        dialog.resize(size);
+        QRect placed(QPoint(0, 0), size + frame);
+        placed.moveCenter(free.center());
+        dialog.move(placed.topLeft());
+        // Fitted again at the size it opens at, the view starts at the top
+        // of the first page.
+        if (dialog.layout())
+            dialog.layout()->activate();
+        if (auto* pages = dialog.findChild<QPrintPreviewWidget*>())
+            pages->setZoomMode(QPrintPreviewWidget::FitToWidth);
+    }
+
+    QPrintPreviewDialog& dialog;
+};
+
+// Pages of many rows take a while to make: the operator sees how far it has
+// come and may stop, which closes the preview.
+void paintWithProgress(const ReportContent& content, QPrinter& target, QPrintPreviewDialog& dialog)
+{
+    std::unique_ptr<ui::Progress> progress;
+    paintReport(content, target, [&](qint64 done, qint64 total) {
+        if (!progress)
+            progress = std::make_unique<ui::Progress>(&dialog, QStringLiteral("正在生成報表頁面……"), int(total));
+        return progress->at(int(done));
+    });
+    if (progress && progress->cancelled())
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+}
+
 }  // namespace
 
 void setPreviewHandler(PreviewHandler handler) { previewHandler() = std::move(handler); }
@@ -112,14 +188,15 @@ void ReportControl::PrintReport(QWidget* parent) const
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(content.layout.title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&content](QPrinter* target) {
+                     [&content, &dialog](QPrinter* target) {
                          try {
-                             paintReport(content, *target);
+                             paintWithProgress(content, *target, dialog);
                          } catch (const ReportError& e) {
                              ui::MsgBox(e.message(), 48);
                          }
                      });
     addSaveAsPdf(dialog, content);
+    new ScreenFit(dialog);
     dialog.exec();
 }
 

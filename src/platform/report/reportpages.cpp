@@ -10,6 +10,7 @@
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace report {
@@ -51,6 +52,9 @@ void setUpPage(const Template& layout, QPagedPaintDevice& device)
 }
 
 namespace {
+
+// Rows of work between two reports of progress.
+constexpr qint64 reportedEvery = 500;
 
 // Its map gives every ideograph a glyph of its own: the PDF's text layer
 // names each glyph by the first character the font maps to it, and fonts
@@ -152,7 +156,7 @@ qint64 leastPages(const Template& layout, qint64 rows, QPagedPaintDevice& device
     return bands * columnGroups(widths, g.width).size();
 }
 
-int paintReport(const ReportContent& content, QPagedPaintDevice& device)
+int paintReport(const ReportContent& content, QPagedPaintDevice& device, const PaintProgress& progress)
 {
     const Template& layout = content.layout;
     const PageGeometry g = geometry(layout, device);
@@ -170,9 +174,21 @@ int paintReport(const ReportContent& content, QPagedPaintDevice& device)
     QVector<WrappedRow> rows;
     QVector<int> rowLines;
     rows.reserve(content.rows.size());
+    const qint64 work = 2 * qint64(content.rows.size());
+    qint64 done = 0;
+    bool going = true;
+    const auto tell = [&](qint64 more) {
+        const qint64 before = done;
+        done += more;
+        if (progress && going && (done / reportedEvery != before / reportedEvery || done == work))
+            going = progress(done, work);
+        return going;
+    };
     for (const QStringList& texts : content.rows) {
         rows << wrapRow(texts, inner, g.bodyFont, &device);
         rowLines << rows.back().lines;
+        if (!tell(1))
+            return 0;
     }
     const double headerHeight = header.lines * g.pitch + g.gap;
     const double bodyTop = g.titleHeight + g.lineHeight + g.padding * 2 + headerHeight;
@@ -192,6 +208,8 @@ int paintReport(const ReportContent& content, QPagedPaintDevice& device)
     const QPen text = p.pen();
     int page = 0;
     for (const QVector<RowSlice>& band : bands) {
+        if (!going)
+            break;
         for (const QVector<int>& group : groups) {
             if (page > 0)
                 device.newPage();
@@ -231,9 +249,10 @@ int paintReport(const ReportContent& content, QPagedPaintDevice& device)
             p.drawText(QRectF(0, g.height - g.lineHeight, g.width, g.lineHeight), Qt::AlignCenter,
                        QStringLiteral("第 %1 頁，共 %2 頁").arg(page).arg(pages));
         }
+        tell(std::count_if(band.begin(), band.end(), [](const RowSlice& slice) { return slice.firstLine == 0; }));
     }
     p.end();
-    return pages;
+    return page;
 }
 
 }  // namespace report
