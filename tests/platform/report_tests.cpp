@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QGraphicsView>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QTest>
 #include <QApplication>
@@ -458,6 +460,32 @@ TEST_F(Report, ThePreviewOpensShowingEveryButtonAndAReadablePage)
         EXPECT_GE(zoom, 0.6);
         EXPECT_TRUE(atTop);
     }
+}
+
+// The main window's menu bar stays in sight above the preview, as above
+// every other window.
+TEST_F(Report, ThePreviewStaysClearOfTheMainWindowsMenuBar)
+{
+    QMainWindow main;
+    main.menuBar()->addMenu(QStringLiteral("系統"));
+    main.setCentralWidget(new QWidget);
+    main.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const int menuBottom = main.menuBar()->mapToGlobal(QPoint(0, main.menuBar()->height())).y();
+    addPerson("000001", "陳大文", "東座");
+    control.setReportFileName(file("drda2.rpt"));
+    QRect frame;
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            frame = preview->frameGeometry();
+            preview->reject();
+        }
+    });
+    control.PrintReport(&main);
+    ASSERT_FALSE(frame.isNull());
+    EXPECT_GE(frame.top(), menuBottom);
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(frame));
 }
 
 // A month of swipes: while its pages are made the operator sees how far it

@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "programfolder.h"
 #include "progress.h"
 #include "reportpages.h"
@@ -9,14 +10,12 @@
 #include <QAction>
 #include <QBuffer>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLayout>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
-#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
@@ -80,10 +79,10 @@ void addSaveAsPdf(QPrintPreviewDialog& dialog, const ReportContent& content)
 }
 
 // Fits the preview to its screen once it is shown and its frame is known:
-// over most of the free area, never larger than it (800 x 600 and 1024 x
-// 768 get the whole of it), every toolbar button shown (smaller icons
-// where the screen is narrow) and the pages filling the view's width,
-// where their text reads.
+// over most of the free area below the main window's menu bar, never larger
+// than it (800 x 600 and 1024 x 768 get the whole of it), every toolbar
+// button shown (smaller icons where the screen is narrow) and the pages
+// filling the view's width, where their text reads.
 class ScreenFit : public QObject {
 public:
     explicit ScreenFit(QPrintPreviewDialog& dialog) : QObject(&dialog), dialog(dialog)
@@ -109,8 +108,7 @@ protected:
 private:
     void fit()
     {
-        const QScreen* screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
-        const QRect free = screen->availableGeometry();
+        const QRect free = ui::freeRoom(&dialog);
         const QSize frame = dialog.frameGeometry().size() - dialog.size();
         const QSize room = free.size() - frame;
         if (auto* bar = dialog.findChild<QToolBar*>(); bar && bar->sizeHint().width() > room.width() - 20)

@@ -125,6 +125,15 @@ void placeOnShow(QWidget* window, PlaceOn on, How how)
 
 }  // namespace
 
+QRect freeRoom(const QWidget* window)
+{
+    const QMainWindow* main = mainWindow(window);
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    return room(screen->availableGeometry(), main && main->screen() == screen ? main : nullptr);
+}
+
 void placeWhenShown(QWidget* window, PlaceOn on) { placeOnShow(window, on, How::Centre); }
 
 void fillWhenShown(QWidget* window) { placeOnShow(window, PlaceOn::MainWindow, How::Fill); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
 // Where windows and their controls stand.
@@ -24,6 +26,10 @@ void placeWhenShown(QWidget* window, PlaceOn on = PlaceOn::MainWindow);
 // less what a window manager's frame usually takes where the window's own
 // frame is not known to be larger.
 void fillWhenShown(QWidget* window);
+
+// The room a window of its own placing may take: the free area of the
+// screen it stands on, below the main window's menu bar.
+QRect freeRoom(const QWidget* window);
 
 // A hidden control keeps its room in the window's layout, so that showing
 // it (a progress bar, a test panel) neither grows the window nor moves the
