@@ -10,6 +10,11 @@ bool cardNumberRefused(const QString& card)
     return true;
 }
 
+bool datesBeyondController(const cardstore::IssuedCard& card)
+{
+    return card.hasDateWindow() && !(frames::controllerHolds(card.startDate) && frames::controllerHolds(card.endDate));
+}
+
 frames::CardEntry cardEntry(const cardstore::IssuedCard& card)
 {
     frames::CardEntry entry;

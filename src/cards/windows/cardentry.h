@@ -5,6 +5,10 @@
 // The add-card entry of an issued card, its absent windows sent as none.
 frames::CardEntry cardEntry(const cardstore::IssuedCard& card);
 
+// A date window with a year the add-card frame can't carry (it sends two
+// digits): such a card is never sent as another year.
+bool datesBeyondController(const cardstore::IssuedCard& card);
+
 // A card number that no add or delete frame can carry is refused with the
 // card-number message before anything is sent. Numbers stored by older
 // files (a letter, full-width digits, a blank) reach the operations from

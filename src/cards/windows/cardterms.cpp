@@ -1,6 +1,7 @@
 #include "cardterms.h"
 
 #include "app.h"
+#include "cardentry.h"
 #include "datepicker.h"
 #include "dbfailure.h"
 #include "frames.h"
@@ -102,7 +103,7 @@ void CardTerms::showTerms(const cardstore::IssuedCard& card)
     ddate[1]->setDate(card.hasDateWindow() ? card.endDate : QDate::currentDate());
     // The pickers show the nearest date a controller holds; whatever is sent
     // next is that, so the operator is told.
-    if (card.hasDateWindow() && !(frames::controllerHolds(card.startDate) && frames::controllerHolds(card.endDate))) {
+    if (datesBeyondController(card)) {
         const QString f = QStringLiteral("yyyy/MM/dd");
         ui::MsgBox(QStringLiteral("卡號%1在地址%2保存的日期限制%3至%4超出控制器能保存的日期（%5至%6），請重新選擇日期！")
                        .arg(card.card)

@@ -138,7 +138,7 @@ QString unsendable(const cardstore::IssuedCard& card)
         reasons << QStringLiteral("鎖二沒有選定通行方式");
     if (card.startWeekday < 0 || card.startWeekday > 7 || card.endWeekday < 0 || card.endWeekday > 7)
         reasons << QStringLiteral("星期範圍不正確");
-    if (card.hasDateWindow() && !(frames::controllerHolds(card.startDate) && frames::controllerHolds(card.endDate)))
+    if (datesBeyondController(card))
         reasons << QStringLiteral("日期不在2000/01/01至2099/12/31之間");
     if (reasons.isEmpty() && !frames::AddCardFrame(cardEntry(card)))
         reasons << QStringLiteral("無法編成下載幀");
