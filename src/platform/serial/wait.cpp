@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <thread>
 
 namespace serial {
@@ -111,6 +112,24 @@ bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwa
     if (n > 1 && alive)
         alive->wakeAt(0);
     return arrived;
+}
+
+bool waitForWhole(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from) {
+    // Well beyond the gaps between a reply's bytes, and beyond the wait's
+    // own tick, at which it may first see a byte that came.
+    const double quiet = std::max(0.05, 4 * port.byteTime());
+    int seen = -1;
+    Stopwatch lastArrival;
+    return waitFor(
+        port,
+        [&](int count) {
+            if (count != seen) {
+                seen = count;
+                lastArrival.restart();
+            }
+            return count >= n && lastArrival.passed(quiet, Limit::AtLeast);
+        },
+        limit, how, from);
 }
 
 void pause(double seconds) {
