@@ -273,7 +273,7 @@ Form2::Reading Form2::readRecords(int a, int m) {
         shownProgress.read(i);
     }
     // Nothing after the last record: the stream ended where its count said.
-    reader.finish(lastTaken && MSComm1.PortOpen() && MSComm1.InBufferCount() == 0);
+    reader.finish(lastTaken && reader.undecided() && MSComm1.PortOpen() && serial::staysQuiet(MSComm1));
     collected = reader.rows();
     read.unreadable = reader.unreadable();
     return read;

@@ -225,7 +225,7 @@ void FrmZDCJ::collectdoor(int k) {
         progress.read(i);
     }
     // Nothing after the last record: the stream ended where its count said.
-    reader.finish(MSComm1.InBufferCount() == 0);
+    reader.finish(reader.undecided() && serial::staysQuiet(MSComm1));
     const std::vector<swipes::SwipeRow>& rows = reader.rows();
     QString done = QStringLiteral("正确采集到  %1 條記錄").arg(rows.size());
     if (reader.unreadable() > 0) {

@@ -31,6 +31,9 @@ public:
     // waiting in step; otherwise they are unreadable.
     void finish(bool endsInStep);
 
+    // Records wait for the end to tell whether they were read in step.
+    bool undecided() const { return !waiting.empty(); }
+
     const std::vector<SwipeRow>& rows() const { return accepted; }
     int unreadable() const { return unreadableCount; }
 

@@ -177,6 +177,35 @@ TEST_F(UnattendedCollection, RecordsReadOutOfStepAreNeverStored) {
     }
 }
 
+// The byte after a last record read out of step may come a moment after
+// that record: the end is judged once the line has stayed quiet.
+TEST_F(UnattendedCollection, TheLastRecordsReadOutOfStepAreNotStoredEither) {
+    serial::setWaitClock(nullptr);  // the line's own time
+    addDoors({0});
+    std::vector<ctlsim::Record> records;
+    for (int i = 0; i < 20; ++i)  // the two read out of step have minutes 02 and 03, which pass for flags
+        records.push_back(record(QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')),
+                                 QDateTime(QDate(2026, 12, 10), QTime(8, i < 18 ? 30 + i : i - 16)), 1 + i % 4));
+    records[17].lengthChange = 1;
+    holdRecords(0, records);
+    const auto lastByteLate = script([](ctlsim::Script& s) {
+        s.pauseAtByte = 3 + 20 * 11;
+        s.pauseMs = 10;
+    });
+    const QStringList inStep = expectedRows(0, {records.begin(), records.begin() + 18});
+    sim->scriptNext(0x11, lastByteLate);
+    run();
+    EXPECT_EQ(dataRows(), inStep);
+    openDb().Execute(QStringLiteral("delete * from data"));
+    sim->scriptNext(0x11, lastByteLate);
+    Form2 manual;
+    manual.Form_Load();
+    manual.show();
+    manual.ctext->setCurrentText(QStringLiteral("0"));
+    QTest::mouseClick(manual.cdok, Qt::LeftButton);
+    EXPECT_EQ(dataRows(), inStep);
+}
+
 // Each line of seda.dat is told of under the controller whose record it
 // holds, once, however many imports keep it over; a line naming none under
 // seda.dat.

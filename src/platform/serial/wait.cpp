@@ -114,10 +114,12 @@ bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwa
     return arrived;
 }
 
+// Well beyond the gaps between a reply's bytes, and beyond the wait's own
+// tick, at which it may first see a byte that came.
+double replyGap(const SerialPort& port) { return std::max(0.05, 4 * port.byteTime()); }
+
 bool waitForWhole(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from) {
-    // Well beyond the gaps between a reply's bytes, and beyond the wait's
-    // own tick, at which it may first see a byte that came.
-    const double quiet = std::max(0.05, 4 * port.byteTime());
+    const double quiet = replyGap(port);
     int seen = -1;
     Stopwatch lastArrival;
     return waitFor(
@@ -130,6 +132,20 @@ bool waitForWhole(SerialPort& port, int n, double limit, Limit how, const Stopwa
             return count >= n && lastArrival.passed(quiet, Limit::AtLeast);
         },
         limit, how, from);
+}
+
+bool staysQuiet(SerialPort& port) {
+    QPointer<SerialPort> alive(&port);
+    QTimer tick;
+    tick.start(tickMs);
+    const Stopwatch since;
+    const double gap = replyGap(port);
+    while (alive && alive->PortOpen() && alive->InBufferCount() == 0) {
+        if (since.passed(gap, Limit::AtLeast))
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return false;
 }
 
 void pause(double seconds) {
