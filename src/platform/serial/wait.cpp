@@ -116,7 +116,7 @@ bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwa
 
 // Well beyond the gaps between a reply's bytes, and beyond the wait's own
 // tick, at which it may first see a byte that came.
-double replyGap(const SerialPort& port) { return std::max(0.05, 4 * port.byteTime()); }
+double replyGap(const SerialPort& port) { return std::max(0.1, 4 * port.byteTime()); }
 
 bool waitForWhole(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from) {
     const double quiet = replyGap(port);
