@@ -6,6 +6,7 @@
 #include "placement.h"
 #include "porterror.h"
 #include "pointer.h"
+#include "recordreader.h"
 #include "recordset.h"
 #include "sqlvalue.h"
 #include "wait.h"
@@ -203,69 +204,79 @@ void Form2::cdok_Click() {
         return;
     }
     shownProgress.start(m);
-    int missed = 0;
-    int unreadable = 0;
-    readRecords(a, m, missed, unreadable);
+    const Reading read = readRecords(a, m);
     const int n = int(collected.size());
-    shownProgress.finish(n + missed + unreadable);
+    shownProgress.finish(n + read.missed + read.unreadable);
 
     Label4->setText(QStringLiteral("數据采集完畢!"));
     showGrid();
     const swipes::StoreResult stored = swipes::storeRows(app::db, collected);
 
     labtext->setText(QStringLiteral("正确采集到  %1 條記錄!  應正确采集 %2條記錄!!").arg(n).arg(m));
-    // Collecting again helps with records that did not arrive or were not
-    // stored; one that arrived and can't be read would read the same again.
-    const int notArrived = m - n - unreadable;
+    // The clear is advised only when every record is in data: it would lose
+    // any that did not arrive, could not be read or were not stored.
+    const int notArrived = m - n - read.unreadable;
     QStringList problems;
+    if (read.stoppedAt > 0)
+        problems << QStringLiteral("第 %1 條記錄無法讀取, 采集停在這條記錄").arg(read.stoppedAt);
     if (notArrived > 0)
         problems << QStringLiteral("有 %1 條記錄沒有正确采集到").arg(notArrived);
-    if (unreadable > 0)
-        problems << QStringLiteral("有 %1 條記錄數据不正确, 無法讀取").arg(unreadable);
+    if (read.unreadable > 0)
+        problems << QStringLiteral("有 %1 條記錄數据不正确, 無法讀取").arg(read.unreadable);
     if (stored.failed() > 0)
         problems << QStringLiteral("有 %1 條記錄未能存入數据庫 (%2)").arg(stored.failed()).arg(stored.error);
-    problems << (notArrived > 0 || stored.failed() > 0
-                     ? QStringLiteral("請重新采集, 不要清空該門禁控制器存儲器中的數据!")
-                     : QStringLiteral("您已采集完該門禁控制器里的數据,請清空該門禁控制器存儲器中的數据!"));
+    // A record the controller keeps that way stops every collection at it.
+    if (read.stoppedAt > 0)
+        problems << QStringLiteral("重新采集也會停在這條記錄, 請不要清空該門禁控制器存儲器中的數据!");
+    else if (problems.isEmpty())
+        problems << QStringLiteral("您已采集完該門禁控制器里的數据,請清空該門禁控制器存儲器中的數据!");
+    else
+        problems << QStringLiteral("請重新采集, 不要清空該門禁控制器存儲器中的數据!");
     Label4->setText(problems.join(QStringLiteral(", ")));
     ctext->setFocus();
     Frame1->setTitle(QString());
 }
 
 // Reads the announced records one by one; a record whose data doesn't come
-// is skipped (missed), one that came and can't be decoded counted apart, a
-// stream that breaks off ends the reading.
-bool Form2::readRecords(int a, int m, int& missed, int& unreadable) {
+// is skipped (missed), one that came is kept only when the stream shows it
+// read in step, a stream that breaks off ends the reading.
+Form2::Reading Form2::readRecords(int a, int m) {
+    Reading read;
+    swipes::RecordReader reader(a, swipes::OutOfRange::EachField);
+    bool lastTaken = false;
     for (int i = 1; i <= m; ++i) {
         Label3->clear();
         Label3->setText(QStringLiteral("第%1條記錄 ").arg(i));
         serial::Stopwatch wait;
         if (!serial::waitForBytes(MSComm1, 1, 1, Limit::MoreThan, wait)) {
             endFailed(QStringLiteral("系統忙，請重試，接收數据時沒有得到正确的門禁控制器地址信號!"));
-            return false;
+            break;
         }
         MSComm1.setInputLen(1);
         const QByteArray addressByte = MSComm1.Input();
         if (!frames::AddressEcho(addressByte, a)) {
             endFailed(QString());
-            return false;
+            read.stoppedAt = i;
+            break;
         }
         wait.restart();
         if (!serial::waitForBytes(MSComm1, 10, 3, Limit::AtLeast, wait)) {
             if (!MSComm1.PortOpen())
-                return false;  // the window went, or the line
+                break;  // the window went, or the line
             labtext->setText(QStringLiteral("數据輸出故障,采集數据時等待超時，沒有得到正确的采集數据!"));
-            ++missed;
+            ++read.missed;
             continue;
         }
         MSComm1.setInputLen(10);
-        if (const auto row = swipes::decodeRecord(addressByte + MSComm1.Input(), a, swipes::OutOfRange::EachField))
-            collected.push_back(*row);
-        else
-            ++unreadable;
+        reader.take(addressByte + MSComm1.Input());
+        lastTaken = i == m;
         shownProgress.read(i);
     }
-    return true;
+    // Nothing after the last record: the stream ended where its count said.
+    reader.finish(lastTaken && reader.undecided() && MSComm1.PortOpen() && serial::staysQuiet(MSComm1));
+    collected = reader.rows();
+    read.unreadable = reader.unreadable();
+    return read;
 }
 
 void Form2::showGrid() {

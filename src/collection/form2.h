@@ -52,7 +52,12 @@ private:
     struct Busy;
     void holdButtons(bool held);
     void endFailed(const QString& text);
-    bool readRecords(int address, int announced, int& missed, int& unreadable);
+    struct Reading {
+        int missed = 0;      // records whose data never came
+        int unreadable = 0;  // came, and could not be read or shown in step
+        int stoppedAt = 0;   // the record whose address byte ended the reading
+    };
+    Reading readRecords(int address, int announced);
     void showGrid();
     void clearGrid();
 

@@ -248,8 +248,9 @@ void FrmssjsN::readSwipe() {
         return;
     }
     const serial::Stopwatch sent;
-    // False too when the window closed the port meanwhile: then nothing more.
-    const bool complete = serial::waitForBytes(Comm, 9, swipeWaitSeconds, serial::Limit::AtLeast, sent);
+    // Its length is judged once it has all come. False too when the window
+    // closed the port meanwhile: then nothing more.
+    const bool complete = serial::waitForWhole(Comm, 9, swipeWaitSeconds, serial::Limit::AtLeast, sent);
     if (!alive)
         return;
     if (!complete) {

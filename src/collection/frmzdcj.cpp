@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "exchanges.h"
+#include "recordreader.h"
 #include "recordset.h"
 #include "runlog.h"
 #include "sedafile.h"
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using serial::Limit;
 
@@ -72,7 +74,9 @@ void FrmZDCJ::Text1_GotFocus() {
 
 void FrmZDCJ::run() {
     running = true;
-    QStringList failures;
+    std::vector<std::pair<int, QStringList>> collected;
+    keptLines.clear();
+    setAsideLines.clear();
     {
         app::ExchangeScope counted;
         for (int k = 0; k <= app::cjcount && isVisible(); ++k) {
@@ -80,11 +84,10 @@ void FrmZDCJ::run() {
             LabDoor->setText(QStringLiteral("門禁控制器 %1 (第 %2 台, 共 %3 台)").arg(a).arg(k + 1).arg(app::cjcount + 1));
             reasons.clear();
             collectdoor(k);
-            if (!reasons.isEmpty())
-                failures << QStringLiteral("門禁控制器 %1: %2").arg(a).arg(reasons.join(QStringLiteral(", ")));
+            collected.emplace_back(a, reasons);
         }
     }
-    keepOutcome(failures);
+    keepOutcome(outcomeOf(collected));
     running = false;
     close();
 }
@@ -103,6 +106,61 @@ void FrmZDCJ::keepOutcome(const QStringList& failures) {
                      QStringLiteral(" 自動采集: ") + what;
     if (!collection::logRun(app::cjoutcome))
         app::cjoutcome += QStringLiteral(" (寫入 collection.log 時出錯)");
+}
+
+namespace {
+
+QString sourceName(int address) {
+    return address < 0 ? QStringLiteral("seda.dat") : QStringLiteral("門禁控制器 %1").arg(address);
+}
+
+int countOf(const std::map<int, int>& counts, int address) {
+    const auto found = counts.find(address);
+    return found == counts.end() ? 0 : found->second;
+}
+
+// What became of one controller's lines of seda.dat.
+QStringList lineProblems(int kept, int setAside, const QString& error) {
+    QStringList problems;
+    if (kept > 0)
+        problems << QStringLiteral("%1 條記錄未能存入 (%2), 已保留在 seda.dat").arg(kept).arg(error);
+    if (setAside > 0)
+        problems << QStringLiteral("%1 行無法讀取, 已移至 seda.bad").arg(setAside);
+    return problems;
+}
+
+// For each source of lines beyond those given, in address order and
+// seda.dat last, what became of its lines.
+QStringList othersProblems(const std::vector<int>& given, const std::map<int, int>& kept,
+                           const std::map<int, int>& setAside, const QString& error) {
+    std::vector<int> others;
+    for (const auto* counts : {&kept, &setAside})
+        for (const auto& [address, n] : *counts)
+            if (n > 0 && std::find(given.begin(), given.end(), address) == given.end() &&
+                std::find(others.begin(), others.end(), address) == others.end())
+                others.push_back(address);
+    std::sort(others.begin(), others.end(), [](int x, int y) { return x >= 0 && (y < 0 || x < y); });
+    QStringList problems;
+    for (int source : others)
+        problems << QStringLiteral("%1: %2").arg(
+                        sourceName(source),
+                        lineProblems(countOf(kept, source), countOf(setAside, source), error).join(QStringLiteral(", ")));
+    return problems;
+}
+
+}  // namespace
+
+// A line kept over by several imports is told of once, as the last left it.
+QStringList FrmZDCJ::outcomeOf(const std::vector<std::pair<int, QStringList>>& collected) const {
+    QStringList failures;
+    std::vector<int> named;
+    for (const auto& [a, why] : collected) {
+        named.push_back(a);
+        const QStringList all = why + lineProblems(countOf(keptLines, a), countOf(setAsideLines, a), keptError);
+        if (!all.isEmpty())
+            failures << QStringLiteral("%1: %2").arg(sourceName(a), all.join(QStringLiteral(", ")));
+    }
+    return failures + othersProblems(named, keptLines, setAsideLines, keptError);
 }
 
 void FrmZDCJ::fail(const QString& why) {
@@ -125,6 +183,7 @@ void FrmZDCJ::collectdoor(int k) {
     Lab->clear();
     progress.start(0);
     const int a = app::cjaddr[std::size_t(k)];
+    collecting = a;
     if (!controller::sendFrame(MSComm1, frames::CollectRecordsFrame(a))) {
         fail(QStringLiteral("沒有數据輸出!"));
         return;
@@ -149,9 +208,7 @@ void FrmZDCJ::collectdoor(int k) {
     }
     Lab->setText(QStringLiteral("正在采集第1條記錄"));
     progress.start(m);
-    std::vector<swipes::SwipeRow> rows;
-    rows.reserve(std::size_t(m));
-    int missed = 0;
+    swipes::RecordReader reader(a, swipes::OutOfRange::Whole);
     MSComm1.setInputLen(11);
     for (int i = 1; i <= m; ++i) {
         const serial::Stopwatch wait;
@@ -164,15 +221,15 @@ void FrmZDCJ::collectdoor(int k) {
             MSComm1.setPortOpen(false);
             return;
         }
-        if (const auto row = swipes::decodeRecord(MSComm1.Input(), a, swipes::OutOfRange::Whole))
-            rows.push_back(*row);
-        else
-            ++missed;
+        reader.take(MSComm1.Input());
         progress.read(i);
     }
-    QString done = QStringLiteral("正确采集到  %1 條記錄").arg(m - missed);
-    if (missed > 0) {
-        reasons << QStringLiteral("%1 條記錄數据不正确, 未存入").arg(missed);
+    // Nothing after the last record: the stream ended where its count said.
+    reader.finish(reader.undecided() && serial::staysQuiet(MSComm1));
+    const std::vector<swipes::SwipeRow>& rows = reader.rows();
+    QString done = QStringLiteral("正确采集到  %1 條記錄").arg(rows.size());
+    if (reader.unreadable() > 0) {
+        reasons << QStringLiteral("%1 條記錄數据不正确, 未存入").arg(reader.unreadable());
         done += QStringLiteral(" (%1)").arg(reasons.last());
     }
     done += QStringLiteral("\r\n");
@@ -192,12 +249,15 @@ void FrmZDCJ::savecollected() {
     if (!QFile::exists(seda::sedaFile()))
         return;
     const seda::ImportResult result = seda::importFile(app::db);
-    QStringList problems;
-    if (result.failed > 0)
-        problems << QStringLiteral("%1 條記錄未能存入 (%2), 已保留在 seda.dat").arg(result.failed).arg(result.error);
-    if (result.unreadable > 0)
-        problems << QStringLiteral("%1 行無法讀取, 已移至 seda.bad").arg(result.unreadable);
-    reasons << problems;
+    // Every import reads the whole file: what it kept is all that is kept.
+    keptLines = result.failedBy;
+    keptError = result.error;
+    for (const auto& [address, n] : result.unreadableBy)
+        setAsideLines[address] += n;
+    // This controller's lines first, then those of each other it met.
+    const int a = collecting;
+    QStringList problems = lineProblems(countOf(result.failedBy, a), countOf(result.unreadableBy, a), result.error);
+    problems << othersProblems({a}, result.failedBy, result.unreadableBy, result.error);
     QString text = Lab->text() + QStringLiteral("   已經存入");
     if (!problems.isEmpty())
         text += QStringLiteral(", ") + problems.join(QStringLiteral(", "));

@@ -5,6 +5,9 @@
 #include "serialport.h"
 
 #include <QStringList>
+#include <map>
+#include <utility>
+#include <vector>
 
 
 class QLabel;
@@ -40,8 +43,16 @@ private:
     void fail(const QString& why);
     void keepOutcome(const QStringList& failures);
 
+    // What the run left undone, each controller and seda.dat named once.
+    QStringList outcomeOf(const std::vector<std::pair<int, QStringList>>& collected) const;
+
     RecordProgress progress{nullptr};
     jet::Database own;  // the window's own connection on the file
     bool started = false;
     QStringList reasons;  // of the controller being collected
+    int collecting = -1;  // its address
+    // The lines of seda.dat the last import kept and those this run set
+    // aside, by the controller whose record each holds (-1: it names none).
+    std::map<int, int> keptLines, setAsideLines;
+    QString keptError;
 };

@@ -48,6 +48,12 @@ std::optional<swipes::SwipeRow> parseLine(const QString& text) {
     return swipes::SwipeRow{m.captured(1), date, time.toTime(), m.captured(4).toInt(), flag};
 }
 
+int namedAddress(const QString& text) {
+    static const QRegularExpression field(QStringLiteral(R"(^"[^"]*",#[^#]*#,#[^#]*#,"\s*(\d{1,2})\s*")"));
+    const auto m = field.match(text);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
 bool append(const std::vector<swipes::SwipeRow>& rows) {
     QStringList lines;
     lines.reserve(qsizetype(rows.size()));
@@ -82,6 +88,8 @@ ImportResult importFile(jet::Database& db) {
     if (!unreadable.isEmpty()) {
         if (linefile::append(badFile(), unreadable, lineEnd.toUtf8())) {
             result.unreadable = int(unreadable.size());
+            for (const QString& l : unreadable)
+                ++result.unreadableBy[namedAddress(l)];
         } else {
             kept << unreadable;
             result.error = QStringLiteral("seda.bad");
@@ -90,6 +98,8 @@ ImportResult importFile(jet::Database& db) {
     const swipes::StoreResult stored = swipes::storeRows(db, rows);
     for (std::size_t i : stored.failedRows)
         kept << readable[qsizetype(i)];
+    for (const QString& l : kept)
+        ++result.failedBy[namedAddress(l)];
     result.stored = stored.stored;
     result.already = stored.already;
     result.failed = int(kept.size());

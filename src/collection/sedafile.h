@@ -2,6 +2,7 @@
 #include "swipestore.h"
 
 #include <QString>
+#include <map>
 #include <vector>
 
 // seda.dat in the program folder: the unattended collection's records on
@@ -25,11 +26,17 @@ std::optional<swipes::SwipeRow> parseLine(const QString& line);
 // Appends the rows and flushes them to the disk; false when that failed.
 bool append(const std::vector<swipes::SwipeRow>& rows);
 
+// The controller a line names (its address field), even when the rest of
+// it can't be read; -1 for a line that names none (one torn before it).
+int namedAddress(const QString& line);
+
 struct ImportResult {
     int stored = 0;   // new rows
     int already = 0;  // stored before
     int failed = 0;   // lines kept: refused by the database
     int unreadable = 0;  // lines moved to the side file
+    // The same lines by the controller each names (namedAddress).
+    std::map<int, int> failedBy, unreadableBy;
     QString error;    // what went wrong first, when anything did
 };
 // Imports every line of the file, those an earlier run left included, into

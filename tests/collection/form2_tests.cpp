@@ -153,9 +153,11 @@ TEST_F(ManualCollection, FailedExchangesSayWhereAndStoreNothing) {
 
 TEST_F(ManualCollection, OutOfRangeFieldsAreMendedOneByOneAndUnreadableRecordsToldApart) {
     QByteArray stream = header(5, 6);
+    // Out-of-range stamps are mended when a good record after them shows
+    // the stream in step.
     stream += recordBytes(5, {0x00, 0x00, 0x01, 0x26, 0x13, 0x00, 0x24, 0x75, 2});  // month 13, day 0, 24:75
-    stream += recordBytes(5, {0x00, 0x00, 0x02, 0x99, 0x12, 0x31, 0x23, 0x59, 3});  // 1999-12-31 23:59
     stream += recordBytes(5, {0x00, 0x00, 0x03, 0x29, 0x02, 0x30, 0x10, 0x00, 4});  // 30 February
+    stream += recordBytes(5, {0x00, 0x00, 0x02, 0x99, 0x12, 0x31, 0x23, 0x59, 3});  // 1999-12-31 23:59
     stream += recordBytes(5, {0x00, 0x0A, 0x04, 0x26, 0x01, 0x01, 0x10, 0x00, 1});  // card byte no packed decimal
     stream += recordBytes(5, {0x00, 0x00, 0x05, 0x26, 0x01, 0x01, 0x1F, 0x00, 1});  // hour byte no packed decimal
     stream += recordBytes(5, {0x00, 0x00, 0x06, 0x26, 0x01, 0x01, 0x10, 0x00, 7});  // a flag no controller sends
@@ -168,9 +170,8 @@ TEST_F(ManualCollection, OutOfRangeFieldsAreMendedOneByOneAndUnreadableRecordsTo
                               "000003 2029-02-01 10:00:00 5 4 鎖二出",
                           }));
     EXPECT_EQ(labtext(), counts(3, 6));
-    // Every record arrived and every readable one is stored: collecting again
-    // would read the same bytes, so the clear is what is left to do.
-    EXPECT_EQ(label4(), QStringLiteral("有 3 條記錄數据不正确, 無法讀取, ") + advice);
+    // The clear would lose the records that could not be read.
+    EXPECT_EQ(label4(), QStringLiteral("有 3 條記錄數据不正确, 無法讀取, 請重新采集, 不要清空該門禁控制器存儲器中的數据!"));
 }
 
 TEST_F(ManualCollection, AShortRecordShiftsNoInventedSwipeIntoData) {
@@ -186,8 +187,67 @@ TEST_F(ManualCollection, AShortRecordShiftsNoInventedSwipeIntoData) {
     EXPECT_EQ(dataRows(), expectedRows(5, {record("012345", QDateTime(QDate(2026, 3, 4), QTime(8, 15)), 1)}));
     EXPECT_EQ(w.grid->rowCount(), 1);
     EXPECT_EQ(labtext(), counts(1, 3));
-    EXPECT_EQ(label4(), QStringLiteral("有 1 條記錄沒有正确采集到, 有 1 條記錄數据不正确, 無法讀取, "
-                                       "請重新采集, 不要清空該門禁控制器存儲器中的數据!"));
+    EXPECT_EQ(label4(), QStringLiteral("第 3 條記錄無法讀取, 采集停在這條記錄, 有 1 條記錄沒有正确采集到, "
+                                       "有 1 條記錄數据不正确, 無法讀取, 重新采集也會停在這條記錄, "
+                                       "請不要清空該門禁控制器存儲器中的數据!"));
+}
+
+// A record kept a byte too long puts every later read a byte early. At
+// address 0 each such read still starts with the address (the record
+// before's unused 0x00) and holds packed decimal throughout; its minute
+// lands on the flag, so some pass for swipes that never happened.
+TEST_F(ManualCollection, RecordsReadOutOfStepAreNeverStoredNorIsTheClearAdvised) {
+    addDoors({0});
+    auto records = ctlsim::sampleRecords(0, 200, QDate(2026, 12, 10));
+    records[29].lengthChange = 1;
+    holdRecords(0, records);
+    Form2& w = open();
+    w.ctext->setCurrentText(QStringLiteral("0"));
+    collect();
+    EXPECT_EQ(dataRows(), expectedRows(0, {records.begin(), records.begin() + 30}));
+    EXPECT_EQ(w.grid->rowCount(), 30);
+    EXPECT_EQ(labtext(), counts(30, 200));
+    EXPECT_EQ(label4(), QStringLiteral("有 170 條記錄數据不正确, 無法讀取, 請重新采集, 不要清空該門禁控制器存儲器中的數据!"));
+}
+
+TEST_F(ManualCollection, ALineOfNothingButOneByteStoresNothingAndAdvisesNoClear) {
+    const int announced = 60000;  // more than a signed 16-bit count holds
+    sim->scriptNext(0x11, script([&](ctlsim::Script& s) { s.reply = header(5, announced) + QByteArray(announced * 11, char(0x05)); }));
+    open();
+    collect();
+    EXPECT_EQ(count(QStringLiteral("data")), 0);
+    EXPECT_EQ(labtext(), counts(0, announced));
+    EXPECT_EQ(label4(), QStringLiteral("有 %1 條記錄數据不正确, 無法讀取, 請重新采集, 不要清空該門禁控制器存儲器中的數据!").arg(announced));
+}
+
+// Such a record stops the reading where it is, at every collection: the
+// window says which, and that collecting again gets no further.
+TEST_F(ManualCollection, ARecordTheControllerKeepsUnreadableStopsEveryCollectionThere) {
+    const struct {
+        const char* fault;
+        std::function<void(ctlsim::Record&)> make;  // done to record 101, or to record 100
+        int at;
+    } cases[] = {
+        {"another address byte", [](ctlsim::Record& r) { r.addressByte = 9; }, 101},
+        {"a byte too many", [](ctlsim::Record& r) { r.lengthChange = 1; }, 100},
+        {"a byte too few", [](ctlsim::Record& r) { r.lengthChange = -1; }, 100},
+    };
+    for (const auto& c : cases) {
+        auto records = ctlsim::sampleRecords(5, 200, QDate(2026, 12, 10));
+        c.make(records[std::size_t(c.at - 1)]);
+        holdRecords(5, records);
+        openDb().Execute(QStringLiteral("delete * from data"));
+        Form2& w = open();
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            collect();
+            EXPECT_EQ(dataRows(), expectedRows(5, {records.begin(), records.begin() + 100})) << c.fault;
+            EXPECT_EQ(labtext(), counts(100, 200)) << c.fault;
+            EXPECT_EQ(label4(), QStringLiteral("第 101 條記錄無法讀取, 采集停在這條記錄, 有 100 條記錄沒有正确采集到, "
+                                               "重新采集也會停在這條記錄, 請不要清空該門禁控制器存儲器中的數据!"))
+                << c.fault << " " << attempt;
+            EXPECT_TRUE(w.cdok->isEnabled());
+        }
+    }
 }
 
 TEST_F(ManualCollection, ARefusedStoreSaysWhyInTheSystemsWords) {

@@ -48,6 +48,19 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return framesOf(frames::cmdReadLockState).size() >= from + 4 * std::size_t(n); }));
         ASSERT_TRUE(waitUntil([&] { return !w->isBusy(); }));
     }
+    // For each acknowledgement of a swipe of the controller, how many swipe
+    // reads it had been sent before it.
+    std::vector<std::size_t> acknowledgedAfterReads(int address) {
+        std::size_t asked = 0;
+        std::vector<std::size_t> after;
+        for (const QByteArray& f : sim->received()) {
+            if (f == *frames::ReadSwipeFrame(address))
+                ++asked;
+            else if (f == *frames::AckSwipeFrame(address))
+                after.push_back(asked);
+        }
+        return after;
+    }
     void override(int address, std::uint8_t state) {
         sim->edit(address, [state](ctlsim::Controller& c) { c.lockStateOverride = state; });
     }
@@ -220,16 +233,23 @@ TEST_F(LockMonitor, ASwipeReplyOfMoreThanThirteenBytesIsNeitherAcknowledgedNorSh
     ASSERT_TRUE(waitUntil([&] { return pending(5) == 0; }, 20000));
     ASSERT_TRUE(waitUntil([&] { return cell(lock1, 4) == QStringLiteral("陳大文"); }));
     // The one acknowledgement follows the first reply of the record alone.
-    const std::vector<QByteArray> received = sim->received();
-    std::size_t asked = 0;
-    std::vector<std::size_t> acknowledgedAfter;
-    for (const QByteArray& f : received) {
-        if (f == *frames::ReadSwipeFrame(5))
-            ++asked;
-        else if (f == *frames::AckSwipeFrame(5))
-            acknowledgedAfter.push_back(asked);
-    }
-    EXPECT_EQ(acknowledgedAfter, std::vector<std::size_t>{overlong.size() + 1});
+    EXPECT_EQ(acknowledgedAfterReads(5), std::vector<std::size_t>{overlong.size() + 1});
+}
+
+// At the line's speed a reply comes a byte at a time: its length is judged
+// when it has all come, not when its first nine bytes are there.
+TEST_F(LockMonitor, AtLineSpeedASwipeReplyIsJudgedByItsWholeLength) {
+    serial::setWaitClock(nullptr);  // the line's own time
+    sim->setPacing(true);
+    holder(QStringLiteral("000123"), QStringLiteral("陳大文"), QStringLiteral("東座"), QStringLiteral("技工"), QString(), 5);
+    override(5, 0x24);
+    swipe(5, physicalOf("000123"), 1);
+    for (int spare : {5, 4})  // fourteen bytes, then thirteen
+        sim->scriptNext(frames::cmdReadSwipe, script([spare](ctlsim::Script& s) { s.after = QByteArray(spare, char(0x11)); }));
+    open();
+    ASSERT_TRUE(waitUntil([&] { return pending(5) == 0; }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return cell("5-1*東門大堂正門", 4) == QStringLiteral("陳大文"); }));
+    EXPECT_EQ(acknowledgedAfterReads(5), std::vector<std::size_t>{2});
 }
 
 TEST_F(LockMonitor, ClosingDuringTheSwipeWaitEndsTheHandlerSafely) {

@@ -1,5 +1,6 @@
 // The record store: decoding by each collector's rule, the duplicate rule,
 // and seda.dat.
+#include "recordreader.h"
 #include "sedafile.h"
 #include "swipestore.h"
 #include "testsupport.h"
@@ -64,6 +65,50 @@ TEST(RecordDecoding, EachCollectorMendsOutOfRangeValuesByItsOwnRule) {
     // is the tail of the record before, out of step.
     EXPECT_TRUE(swipes::decodeRecord(bytes({0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}), 7, OutOfRange::Whole));
     EXPECT_FALSE(swipes::decodeRecord(bytes({0x00, 0x00, 0x01, 0x26, 0x01, 0x01, 0x00, 0x00, 1}, 0x26), 7, OutOfRange::Whole));
+}
+
+// Records as the reader takes them, one letter each: G a good record, O one
+// with a stamp out of range (month 13), B one that can't be read (a flag
+// 0x50). The rows it gives are named by the records' places, from 0.
+TEST(RecordReading, OnlyWhatTheStreamShowsInStepBecomesARow) {
+    const struct {
+        const char* stream;
+        bool endsInStep;
+        const char* rows;
+        int unreadable;
+    } cases[] = {
+        {"GGG", false, "012", 0},
+        // After a record that can't be read, three good ones in a row show
+        // the stream back in step.
+        {"GGBGGGG", false, "013456", 1},
+        {"GBGGOGGG", false, "0567", 4},
+        // Fewer before the end count only when nothing came after the last.
+        {"GBGG", false, "0", 3},
+        {"GBGG", true, "023", 1},
+        // An odd stamp is mended once a good record, or a clean end, shows it read in step.
+        {"GOOG", false, "0123", 0},
+        {"GOBGGG", false, "0345", 2},
+        {"GO", false, "0", 1},
+        {"GO", true, "01", 0},
+        {"OO", true, "01", 0},
+        {"BOGGG", true, "234", 2},
+    };
+    for (const auto& c : cases) {
+        swipes::RecordReader reader(7, OutOfRange::EachField);
+        const QByteArray stream(c.stream);
+        for (int i = 0; i < stream.size(); ++i) {
+            const int card = 0x10 + i;  // the place, as packed decimal 10, 11, ..
+            reader.take(stream[i] == 'G'   ? bytes({0, 0, card, 0x26, 0x12, 0x10, 0x09, 0x30, 1})
+                        : stream[i] == 'O' ? bytes({0, 0, card, 0x26, 0x13, 0x10, 0x09, 0x30, 1})
+                                           : bytes({0, 0, card, 0x26, 0x12, 0x10, 0x09, 0x30, 0x50}));
+        }
+        reader.finish(c.endsInStep);
+        QString rows;
+        for (const auto& row : reader.rows())
+            rows += QString::number(row.card.toInt() - 10);
+        EXPECT_EQ(rows, QString::fromLatin1(c.rows)) << c.stream << " " << c.endsInStep;
+        EXPECT_EQ(reader.unreadable(), c.unreadable) << c.stream << " " << c.endsInStep;
+    }
 }
 
 class RecordStore : public testsupport::ProgramFolderTest {

@@ -39,6 +39,37 @@ bool parseRecords(const QString& text, QList<int>& addresses, int& count) {
     return ok && count >= 0 && count <= 65535 && parseAddresses(text.left(colon), addresses);
 }
 
+// "0:300:long" done to the records the controller holds; false on a bad text.
+bool applyFault(ctlsim::Simulator& sim, const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool addressOk = false, recordOk = false;
+    const int address = parts.value(0).toInt(&addressOk);
+    const int record = parts.value(1).toInt(&recordOk);
+    if (parts.size() != 3 || !addressOk || !recordOk || !sim.hasController(address) || record < 1 ||
+        record > int(sim.controller(address).records.size()))
+        return false;
+    const QString kind = parts[2].trimmed();
+    int addressByte = -1, lengthChange = 0;
+    if (kind == QStringLiteral("long")) {
+        lengthChange = 1;
+    } else if (kind == QStringLiteral("short")) {
+        lengthChange = -1;
+    } else if (kind.startsWith(QStringLiteral("address="))) {
+        bool ok = false;
+        addressByte = kind.mid(8).toInt(&ok);
+        if (!ok || addressByte < 0 || addressByte > 255)
+            return false;
+    } else {
+        return false;
+    }
+    sim.edit(address, [&](ctlsim::Controller& c) {
+        ctlsim::Record& r = c.records[std::size_t(record - 1)];
+        r.addressByte = addressByte;
+        r.lengthChange = lengthChange;
+    });
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,6 +123,13 @@ int main(int argc, char** argv) {
                        "among --controllers are added."),
         QStringLiteral("list:count"));
     parser.addOption(records);
+    const QCommandLineOption fault(
+        QStringLiteral("fault"),
+        QStringLiteral("A stored record gone wrong, address:record:fault with the record counted from 1 and the "
+                       "fault long (a byte too many), short (a byte too few) or address=N (kept with address byte "
+                       "N), e.g. 0:300:long (may be repeated)."),
+        QStringLiteral("address:record:fault"));
+    parser.addOption(fault);
     parser.process(app);
 
     QList<int> controllerAddresses;
@@ -139,6 +177,14 @@ int main(int argc, char** argv) {
             if (!sim.hasController(a))
                 sim.addController(a);
             sim.edit(a, [a, count](ctlsim::Controller& c) { c.records = ctlsim::sampleRecords(a, count); });
+        }
+        for (const QString& text : parser.values(fault)) {
+            if (!applyFault(sim, text)) {
+                std::fprintf(stderr, "kestrom-ctlsim: --fault %s: give address:record:fault, the record one the "
+                                     "address holds by --records and the fault long, short or address=N\n",
+                             qPrintable(text));
+                return 2;
+            }
         }
         sim.setIssuer(issuerAddress);
         sim.presentCard(parser.value(card));

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <chrono>
 #include <cerrno>
 #include <condition_variable>
@@ -42,6 +43,26 @@ QByteArray packedOf(const QString& digits) {
 // after the address. Any other count byte is line noise.
 int frameLength(std::uint8_t count) {
     return (count == 0x02 || count == 0x05 || count == 0x15) ? 1 + count : -1;
+}
+
+// A record as the controller's memory holds it: its address, the card,
+// date and time packed, the flag, an unused 0x00.
+QByteArray storedRecord(std::uint8_t address, const Record& rec) {
+    QByteArray r;
+    r += char(rec.addressByte >= 0 ? std::uint8_t(rec.addressByte) : address);
+    r += packedOf(rec.card);
+    r += char(bcd(rec.when.date().year() % 100));
+    r += char(bcd(rec.when.date().month()));
+    r += char(bcd(rec.when.date().day()));
+    r += char(bcd(rec.when.time().hour()));
+    r += char(bcd(rec.when.time().minute()));
+    r += char(rec.flag);
+    r += char(0);
+    if (rec.lengthChange > 0)
+        r += QByteArray(rec.lengthChange, '\0');
+    else if (rec.lengthChange < 0)
+        r.chop(std::min<qsizetype>(r.size(), -rec.lengthChange));
+    return r;
 }
 
 qint64 nowMs() {
@@ -360,18 +381,8 @@ QByteArray Simulator::answer(const QByteArray& f, Script& script, bool& silent) 
         const int count = int(c.records.size());
         QByteArray r = echo + char(count >> 8) + char(count & 0xFF);
         const int sent = script.recordsBeforeBreak >= 0 ? std::min(count, script.recordsBeforeBreak) : count;
-        for (int i = 0; i < sent; ++i) {
-            const Record& rec = c.records[std::size_t(i)];
-            r += char(address);
-            r += packedOf(rec.card);
-            r += char(bcd(rec.when.date().year() % 100));
-            r += char(bcd(rec.when.date().month()));
-            r += char(bcd(rec.when.date().day()));
-            r += char(bcd(rec.when.time().hour()));
-            r += char(bcd(rec.when.time().minute()));
-            r += char(rec.flag);
-            r += char(0);
-        }
+        for (int i = 0; i < sent; ++i)
+            r += storedRecord(address, c.records[std::size_t(i)]);
         return r;
     }
     default:

@@ -32,6 +32,12 @@ struct Record {
     QString card;          // six digits
     QDateTime when;
     int flag = 1;
+    // Faults of a memory that went wrong: the record kept with another
+    // address byte (the controller was re-addressed since), or kept longer
+    // (extra 0x00 bytes after it) or shorter (its last bytes missing) than
+    // the eleven bytes every other record takes.
+    int addressByte = -1;
+    int lengthChange = 0;
 };
 
 struct Swipe {

@@ -325,8 +325,12 @@ double SerialPort::quietPeriod() const {
     // each byte a start bit, its data bits, a parity bit when there is one
     // and its stop bits. At 9600,n,8,1 that is 1 s + 15.6 ms; at 1200 baud
     // 1 s + 125 ms.
+    return 1.0 + 15.0 * byteTime();
+}
+
+double SerialPort::byteTime() const {
     const int bitsPerByte = 1 + line.dataBits + (line.parity == 'n' ? 0 : 1) + line.stopBits;
-    return 1.0 + 15.0 * bitsPerByte / line.baud;
+    return double(bitsPerByte) / line.baud;
 }
 
 void SerialPort::setRThreshold(int n) {

@@ -118,6 +118,8 @@ public:
     bool isSettling();
     void settled();
     double quietPeriod() const;
+    // Seconds one byte takes on the line at its settings.
+    double byteTime() const;
 
 signals:
     void OnComm();

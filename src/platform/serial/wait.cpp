@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <thread>
 
 namespace serial {
@@ -111,6 +112,40 @@ bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwa
     if (n > 1 && alive)
         alive->wakeAt(0);
     return arrived;
+}
+
+// Well beyond the gaps between a reply's bytes, and beyond the wait's own
+// tick, at which it may first see a byte that came.
+double replyGap(const SerialPort& port) { return std::max(0.1, 4 * port.byteTime()); }
+
+bool waitForWhole(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from) {
+    const double quiet = replyGap(port);
+    int seen = -1;
+    Stopwatch lastArrival;
+    return waitFor(
+        port,
+        [&](int count) {
+            if (count != seen) {
+                seen = count;
+                lastArrival.restart();
+            }
+            return count >= n && lastArrival.passed(quiet, Limit::AtLeast);
+        },
+        limit, how, from);
+}
+
+bool staysQuiet(SerialPort& port) {
+    QPointer<SerialPort> alive(&port);
+    QTimer tick;
+    tick.start(tickMs);
+    const Stopwatch since;
+    const double gap = replyGap(port);
+    while (alive && alive->PortOpen() && alive->InBufferCount() == 0) {
+        if (since.passed(gap, Limit::AtLeast))
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return false;
 }
 
 void pause(double seconds) {

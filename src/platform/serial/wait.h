@@ -51,6 +51,15 @@ bool waitFor(SerialPort& port, const std::function<bool(int)>& done, double limi
              const Stopwatch& from);
 // At least n bytes waiting.
 bool waitForBytes(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from);
+// At least n bytes waiting and the line quiet since the last of them for a
+// few bytes' time at its speed: a reply whose length tells whether it is
+// well formed has all come. At the line's speed its first n bytes are
+// there well before its last.
+bool waitForWhole(SerialPort& port, int n, double limit, Limit how, const Stopwatch& from);
+// Nothing waits and nothing comes for that same few bytes' time: a reply
+// that ended there had nothing after it. Not a timeout: the line is left
+// as it is.
+bool staysQuiet(SerialPort& port);
 
 // Before a frame goes out: on a line whose last exchange timed out, drops
 // what arrives until the line has been quiet for the port's quiet period
