@@ -201,7 +201,7 @@ QVector<int> fieldsOf(const jet::OrderedRows& rows, const QList<Staged>& columns
 void stageRows(grid::BoundGrid* grid, const QString& table, const QList<Staged>& columns)
 {
     app::db.Execute(QStringLiteral("delete * from ") + table);
-    const std::unique_ptr<jet::OrderedRows> rows = jet::openOrderedRows(app::db, grid->RecordSource());
+    const std::unique_ptr<jet::OrderedRows> rows = grid->listedRows(app::db);
     const QVector<int> fields = fieldsOf(*rows, columns);
     ui::Progress progress(grid->window(), QStringLiteral("正在準備打印的數據……"), grid->RecordCount());
     jet::Recordset staging = app::db.OpenRecordset(table, jet::dbOpenTable);

@@ -4,11 +4,14 @@
 #include "app.h"
 #include "boundgrid.h"
 #include "dialect.h"
+#include "fieldtext.h"
+#include "orderedrows.h"
 #include "recordset.h"
 #include "rowsmodel.h"
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <sqlite3.h>
@@ -101,6 +104,79 @@ TEST_F(KeyedGrid, PagesAtTheEndTheMiddleAndTheStartShowWhatTheSelectReturns)
         for (int row : {last, last - grid::RowsModel::PageSize, middle, middle - 1, middle + 1, 0, 1})
             EXPECT_EQ(shown(row), expected[row]) << "row " << row;
     }
+}
+
+// Null sorts first in an ascending order and last in a descending one, as
+// the engine sorts it: a block of Nulls across page boundaries, on the
+// first sort column or among the ties of an earlier one, lists every row
+// in the engine's order wherever the grid is scrolled to first.
+TEST_F(KeyedGrid, RowsWithAnEmptySortValueAreListedInTheEnginesOrderOnEveryPage)
+{
+    const int rows = grid::RowsModel::PageSize * 7 + 13;
+    addSwipes(rows);
+    app::db.Execute("update people set 姓名=null where 卡號 in ('000003','000017')");
+    const QString columns = "select people.姓名,people.部門,data.卡號,data.日期,data.時間 from data,people "
+                            "where data.卡號=people.卡號 order by ";
+    const char* const orders[][2] = {
+        {"people.部門,data.日期,data.時間", "people.部門,data.日期,data.時間,data.rowid,people.rowid"},
+        {"people.姓名,data.日期,data.時間", "people.姓名,data.日期,data.時間,data.rowid,people.rowid"},
+        {"people.部門 desc,data.日期", "people.部門 desc,data.日期,data.rowid,people.rowid"},
+        {"data.時間,data.卡號", "data.時間,data.卡號,data.rowid,people.rowid"},
+        {"data.日期,data.時間", "data.日期,data.時間,data.rowid,people.rowid"},
+        {"data.日期 desc,data.時間 desc", "data.日期 desc,data.時間 desc,data.rowid,people.rowid"},
+        {"data.日期 desc,data.時間", "data.日期 desc,data.時間,data.rowid,people.rowid"},
+    };
+    for (const auto& [order, complete] : orders) {
+        SCOPED_TRACE(order);
+        const QStringList expected = truth(columns + QString::fromUtf8(complete));
+        grid.setRecordSource(columns + QString::fromUtf8(order));
+        grid.Refresh();
+        ASSERT_EQ(grid.RecordCount(), expected.size());
+        // A jump to the end and one to the middle before the rest.
+        const int last = grid.RecordCount() - 1, middle = grid.RecordCount() / 2;
+        EXPECT_EQ(shown(last), expected[last]);
+        EXPECT_EQ(shown(middle), expected[middle]);
+        int wrong = 0;
+        for (int row = 0; row < grid.RecordCount(); ++row)
+            if (shown(row) != expected[row] && ++wrong <= 3)
+                ADD_FAILURE() << "row " << row << ": " << shown(row).toStdString() << " instead of "
+                              << expected[row].toStdString();
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+// Another handle (one that writes a print meanwhile, say) reads the rows
+// the grid lists, in its order: rows stored since the refresh stay out,
+// however the rows are read.
+TEST_F(KeyedGrid, TheListedRowsReadThroughAnotherHandleAreThoseTheGridShows)
+{
+    addSwipes(grid::RowsModel::PageSize * 5 + 7);
+    const char* const selects[] = {
+        "select data.卡號,data.日期,data.時間 from data order by data.日期, data.時間",
+        "select people.姓名,data.卡號,data.地址 from data,people where data.卡號=people.卡號 order by data.時間 desc, people.姓名",
+        "select people.姓名,data.卡號,data.日期 from data,people where data.卡號=people.卡號",
+    };
+    QSet<bool> positional;
+    for (const char* select : selects) {
+        SCOPED_TRACE(select);
+        grid.setRecordSource(QString::fromUtf8(select));
+        grid.Refresh();
+        addSwipes(100);  // among the listed in every order
+        const auto rows = grid.listedRows(app::db);
+        positional << rows->positional();
+        QStringList read;
+        for (auto part = rows->after(nullptr, 333); !part.empty(); part = rows->after(&part.back().key, 333))
+            for (const jet::KeyedRow& row : part) {
+                QStringList cells;
+                for (const QVariant& v : row.values)
+                    cells << jet::fieldText(v);
+                read << cells.join('|');
+            }
+        ASSERT_EQ(read.size(), grid.RecordCount());
+        for (int row = 0; row < grid.RecordCount(); ++row)
+            ASSERT_EQ(read[row], shown(row)) << "row " << row;
+    }
+    EXPECT_EQ(positional, QSet<bool>({true, false}));
 }
 
 TEST_F(KeyedGrid, ALargeResultShowsAtOnceAndIsCountedBetweenEvents)

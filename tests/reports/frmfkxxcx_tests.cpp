@@ -4,6 +4,7 @@
 #include "boundgrid.h"
 #include "frmfkxxcx.h"
 #include "queryfixture.h"
+#include "recordset.h"
 #include "sqlvalue.h"
 
 #include <QApplication>
@@ -206,6 +207,39 @@ TEST_F(IssuedCards, TheReportPrintsTheListedCardsWithPassModesAsText)
     click(w->Ccx);
     click(w->Command2);
     EXPECT_EQ(column("fakapt", "卡號"), QStringList({"000103"}));
+}
+
+// Holders without a name: their cards sort first, a block across the
+// grid's pages, and are listed and printed like any other.
+TEST_F(IssuedCards, CardsOfHoldersWithoutANameAreListedAndPrintedInTheEnginesOrder)
+{
+    constexpr int holders = 100, addresses = 20;
+    app::db.BeginTrans();
+    for (int p = 0; p < holders; ++p) {
+        const QString no = QStringLiteral("3%1").arg(p * 37 % holders, 5, 10, QLatin1Char('0'));
+        person(no, p % 8 == 0 ? QString() : QStringLiteral("住戶%1").arg(p), "東方廣場第二座", "住戶");
+        for (int a = 0; a < addresses; ++a)
+            card(a + 20, no, "0000" + no, a % 4, p % 4, "null,null,null,null,null,null");
+    }
+    app::db.CommitTrans();
+    pick(w->Corder, 2);
+    click(w->Ccx);
+    QStringList expected;
+    jet::Database db = openDb();
+    for (jet::Recordset rs = db.OpenRecordset(base + " order by people.姓名,faka.rowid", jet::dbOpenSnapshot); !rs.Eof();
+         rs.MoveNext())
+        expected << rs.Field("卡號").toString() + "@" + rs.Field("地址").toString();
+    ASSERT_GT(expected.size(), holders * addresses);
+    EXPECT_EQ(w->DBGrid1->RecordCount(), expected.size());
+    // The grid scrolled to its end first, then read from its start.
+    w->DBGrid1->setRow(w->DBGrid1->RecordCount() - 1);
+    QStringList cells;
+    for (int row = 0; row < w->DBGrid1->model()->rowCount(); ++row)
+        cells << w->DBGrid1->model()->index(row, 1).data().toString() + "@"
+                     + w->DBGrid1->model()->index(row, 2).data().toString();
+    EXPECT_EQ(cells, expected);
+    click(w->Command2);
+    EXPECT_EQ(column("fakapt", "卡號") + column("fakapt", "地址"), listed(w->DBGrid1, "卡號") + listed(w->DBGrid1, "地址"));
 }
 
 // A large site's store, far past what the database keeps in memory while it

@@ -56,6 +56,8 @@ int BoundGrid::RecordCount() const { return rows->count(); }
 
 bool BoundGrid::isCounting() const { return rows->counting(); }
 
+std::unique_ptr<jet::OrderedRows> BoundGrid::listedRows(const jet::Database& db) const { return rows->listedRows(db); }
+
 void BoundGrid::setEditTable(const QString& table)
 {
     rows->setEditTable(table);

@@ -4,6 +4,12 @@
 #include <QStringList>
 #include <QTableView>
 #include <QVariant>
+#include <memory>
+
+namespace jet {
+class Database;
+class OrderedRows;
+}  // namespace jet
 
 namespace grid {
 
@@ -50,6 +56,10 @@ public:
     // on between events, the grid growing until recordCountFinished().
     int RecordCount() const;
     bool isCounting() const;
+    // The rows the grid lists, in its order, read through another handle of
+    // the file (one writing elsewhere meanwhile, say): none stored since the
+    // last Refresh(). Throws jet::DbError.
+    std::unique_ptr<jet::OrderedRows> listedRows(const jet::Database& db) const;
     // The current row, 0-based; -1 when the grid is empty.
     int Row() const;
     // Makes a row current; emits currentRowChanged when the row changes.

@@ -4,6 +4,8 @@
 #include "fieldtext.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <optional>
 
 namespace grid {
 
@@ -12,6 +14,7 @@ namespace {
 constexpr int cachedPages = 64;
 constexpr int stepMilliseconds = 15;  // counting between events holds the event loop no longer
 constexpr int showEveryMilliseconds = 250;
+constexpr int lockRetryMilliseconds = 100;
 
 }  // namespace
 
@@ -20,6 +23,9 @@ RowsModel::RowsModel(QObject* parent) : QAbstractTableModel(parent), pages(cache
     countTimer.setSingleShot(true);
     countTimer.setInterval(0);
     connect(&countTimer, &QTimer::timeout, this, &RowsModel::countInBackground);
+    lockRetry.setSingleShot(true);
+    lockRetry.setInterval(lockRetryMilliseconds);
+    connect(&lockRetry, &QTimer::timeout, this, &RowsModel::askAgain);
 }
 
 RowsModel::~RowsModel() = default;
@@ -47,6 +53,8 @@ void RowsModel::setEditTable(const QString& table) { editing = table.trimmed(); 
 void RowsModel::clear()
 {
     countTimer.stop();
+    lockRetry.stop();
+    lockedOut = false;
     rows.reset();
     counted = 0;
     shownRows = 0;
@@ -160,22 +168,47 @@ RowsModel::Page RowsModel::readPage(int number) const
     return rows->after(from, PageSize, through);
 }
 
-const RowsModel::Page& RowsModel::page(int number) const
+// The page, read when it isn't yet. A paint never waits on the database:
+// while another handle holds its lock (a print writing its rows, say), a
+// page not read yet is none (its rows show empty) and the view is asked
+// again a moment later.
+RowsModel::Page* RowsModel::page(int number, Reading reading) const
 {
     if (Page* p = pages.object(number))
-        return *p;
+        return p;
     if (!rows)
         throw jet::DbError(QStringLiteral("No current record."));
-    auto* read = new Page(readPage(number));
+    if (reading == Reading::ForPaint && lockedOut)
+        return nullptr;
+    std::optional<jet::LockNotAwaited> noWait;
+    if (reading == Reading::ForPaint)
+        noWait.emplace(db);
+    Page* read = nullptr;
+    try {
+        read = new Page(readPage(number));
+    } catch (const jet::DbError&) {
+        if (!noWait || !noWait->met())
+            throw;
+        lockedOut = true;
+        lockRetry.start();
+        return nullptr;
+    }
     pages.insert(number, read);
-    return *read;
+    return read;
 }
 
-jet::KeyedRow* RowsModel::loadedRow(int row) const
+jet::KeyedRow* RowsModel::loadedRow(int row, Reading reading) const
 {
-    Page& p = const_cast<Page&>(page(row / PageSize));
+    Page* p = page(row / PageSize, reading);
     const int inPage = row % PageSize;
-    return inPage < static_cast<int>(p.size()) ? &p[inPage] : nullptr;
+    return p && inPage < static_cast<int>(p->size()) ? &(*p)[inPage] : nullptr;
+}
+
+void RowsModel::askAgain()
+{
+    lockedOut = false;
+    if (shownRows > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(shownRows - 1, columnCount() - 1));
 }
 
 int RowsModel::fieldIndex(const QString& name) const
@@ -218,6 +251,14 @@ QVariant RowsModel::value(int row, const QString& field) const
     return r->values.value(column);
 }
 
+std::unique_ptr<jet::OrderedRows> RowsModel::listedRows(const jet::Database& other) const
+{
+    // A grid that lists nothing (its statement refused) or rows of another file has no rows to share.
+    if (!rows || QFileInfo(other.path()).canonicalFilePath() != QFileInfo(db.path()).canonicalFilePath())
+        return jet::openOrderedRows(other, source);
+    return jet::sameRows(*rows, other);
+}
+
 int RowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows; }
 
 int RowsModel::columnCount(const QModelIndex& parent) const
@@ -233,7 +274,7 @@ QVariant RowsModel::data(const QModelIndex& index, int role) const
     if (column < 0)
         return {};
     try {
-        const jet::KeyedRow* r = loadedRow(index.row());
+        const jet::KeyedRow* r = loadedRow(index.row(), Reading::ForPaint);
         return r ? jet::fieldText(r->values.value(column)) : QString();
     } catch (const jet::DbError&) {
         // A handle closed under the grid (a restore, say) shows empty cells
@@ -303,10 +344,17 @@ bool RowsModel::setData(const QModelIndex& index, const QVariant& value, int rol
         ui::reportDbFailure(e);
         stored = false;
     }
-    // Show the row as stored, whether the value went in or not.
+    // Show the row as stored, whether the value went in or not: as the
+    // select now joins the edited row (a swipe given another holder's card),
+    // else, when it joins it no more, with the edited value as stored.
     try {
-        if (auto back = rows->reread(*r))
+        auto back = rows->reread(*r);
+        if (!back)
+            back = rows->byRowid(editableTable(), r->rowids[editableTable()]);
+        if (back)
             *r = std::move(*back);
+        else
+            r->values[column] = rows->stored(*r, column);
     } catch (const jet::DbError&) {
     }
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));

@@ -45,6 +45,8 @@ public:
     // Throws jet::DbError for an unknown field or a row out of range.
     QVariant value(int row, const QString& field) const;
     int pagesRead() const { return static_cast<int>(pages.size()); }
+    // The rows listed, read through another handle; throws jet::DbError.
+    std::unique_ptr<jet::OrderedRows> listedRows(const jet::Database& other) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -61,9 +63,11 @@ signals:
 
 private:
     using Page = std::vector<jet::KeyedRow>;
-    const Page& page(int number) const;
+    enum class Reading { Waiting, ForPaint };
+    Page* page(int number, Reading reading) const;
     Page readPage(int number) const;
-    jet::KeyedRow* loadedRow(int row) const;
+    jet::KeyedRow* loadedRow(int row, Reading reading = Reading::Waiting) const;
+    void askAgain();
     bool countOn(qint64 rows);
     void countInBackground();
     void showCounted();
@@ -91,6 +95,8 @@ private:
     QTimer countTimer;
 
     mutable QCache<int, Page> pages;
+    mutable bool lockedOut = false;  // a page the view asked for met another handle's lock
+    mutable QTimer lockRetry;
 };
 
 }  // namespace grid

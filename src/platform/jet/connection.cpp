@@ -435,7 +435,7 @@ Connection::Connection(const QString& path) : file(path)
         close();
         throw DbError(QStringLiteral("Could not open '%1': %2").arg(path, msg));
     }
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_timeout(db, lockWaitMilliseconds);
     sqlite3_commit_hook(db, countCommit, nullptr);
     sqlite3_extended_result_codes(db, 1);
     registerFunctions(db);

@@ -108,6 +108,9 @@ private:
     bool locked = false;
 };
 
+// How long a statement waits for another handle's lock before it fails.
+inline constexpr int lockWaitMilliseconds = 5000;
+
 [[noreturn]] void raise(sqlite3* db, const QString& context);
 
 }  // namespace jet

@@ -151,6 +151,19 @@ void Transaction::Commit()
     db.CommitTrans();
 }
 
+LockNotAwaited::LockNotAwaited(const Database& handle) : db(handle.connection().handle())
+{
+    sqlite3_busy_handler(db, &LockNotAwaited::refuse, this);
+}
+
+LockNotAwaited::~LockNotAwaited() { sqlite3_busy_timeout(db, lockWaitMilliseconds); }
+
+int LockNotAwaited::refuse(void* self, int)
+{
+    static_cast<LockNotAwaited*>(self)->lockMet = true;
+    return 0;
+}
+
 void Database::Close()
 {
     if (conn)

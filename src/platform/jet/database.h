@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+
 namespace jet {
 
 class Connection;
@@ -46,9 +48,28 @@ public:
 private:
     friend Database OpenDatabase(const QString&, bool, bool, const QString&);
     friend std::unique_ptr<OrderedRows> openOrderedRows(const Database&, const QString&);
+    friend std::unique_ptr<OrderedRows> sameRows(const OrderedRows&, const Database&);
+    friend class LockNotAwaited;
     explicit Database(std::shared_ptr<Connection> c) : conn(std::move(c)) {}
     Connection& connection() const;
     std::shared_ptr<Connection> conn;
+};
+
+// While it lives, a statement through the handle that meets another handle's
+// lock fails at once instead of waiting for it to go; met() tells whether
+// one did.
+class LockNotAwaited {
+public:
+    explicit LockNotAwaited(const Database& db);
+    ~LockNotAwaited();
+    LockNotAwaited(const LockNotAwaited&) = delete;
+    LockNotAwaited& operator=(const LockNotAwaited&) = delete;
+    bool met() const { return lockMet; }
+
+private:
+    static int refuse(void* self, int attempts);
+    ::sqlite3* db;
+    bool lockMet = false;
 };
 
 // Opens by a connect string (";database=<folder>\kestrom.mdb;pwd=...") or by

@@ -8,6 +8,13 @@
 
 namespace jet {
 
+std::unique_ptr<OrderedRows> sameRows(const OrderedRows& rows, const Database& db)
+{
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("Object invalid or no longer set: the database is closed."));
+    return rows.sameRowsThrough(db.conn);
+}
+
 QString quoteName(const QString& name)
 {
     QString n = name;
@@ -81,6 +88,7 @@ OrderedRows::OrderedRows(std::shared_ptr<Connection> c, const QString& select, O
     QString text = select.trimmed();
     while (text.endsWith(QLatin1Char(';')))
         text = text.chopped(1).trimmed();
+    selectText = text;
     describe(text);
     if (const auto parts = splitSelect(text)) {
         try {
@@ -128,8 +136,7 @@ void OrderedRows::forget()
     innerWhere.clear();
     descending.clear();
     sortTerms = 0;
-    bounds.clear();
-    added.clear();
+    // The bounds stay: the rows' ids sorted once are those within them.
 }
 
 void OrderedRows::describe(const QString& select)
@@ -193,7 +200,10 @@ bool OrderedRows::openDirect(const SelectParts& parts)
     innerColumns = columns.join(QStringLiteral(", "));
     innerFrom = parts.from;
     innerWhere = parts.where;
-    if (!options.live) {
+    if (options.membersOf && options.membersOf->bounds.size() == baseTables.size()) {
+        bounds = options.membersOf->bounds;
+        added = options.membersOf->added;
+    } else if (!options.live) {
         for (const QString& table : std::as_const(baseTables)) {
             Statement max(conn->handle(), QStringLiteral("select max(rowid) from ") + quoteName(table));
             bounds << (max.step() ? sqlite3_column_int64(max.get(), 0) : 0);
@@ -237,8 +247,10 @@ void OrderedRows::openSortedIds(const SelectParts& parts)
         order << term.expression + (term.descending ? QStringLiteral(" desc") : QString());
     order << sortedIds;
     QString fill = QStringLiteral("insert into %1 select %2 from %3").arg(ids, sortedIds.join(QStringLiteral(", ")), parts.from);
-    if (!parts.where.isEmpty())
-        fill += QStringLiteral(" where ") + parts.where;
+    const QString where = joined(parts.where.isEmpty() ? QString() : QLatin1Char('(') + parts.where + QLatin1Char(')'),
+                                 membership());
+    if (!where.isEmpty())
+        fill += QStringLiteral(" where ") + where;
     fill += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
     Statement(conn->handle(), fill).step();
 
@@ -293,22 +305,30 @@ void OrderedRows::openCopied(const QString& select)
     mode = Mode::Copied;
 }
 
+// The rows of the tables that may be among the rows: none stored after
+// the bounds, but those include() added.
+QString OrderedRows::membership() const
+{
+    QString where;
+    for (int t = 0; t < bounds.size() && t < tableRefs.size(); ++t) {
+        // The unary plus keeps the bound a filter: no index is chosen for it.
+        QString member = QStringLiteral("+%1.rowid <= %2").arg(tableRefs[t]).arg(bounds[t]);
+        if (!added[t].isEmpty()) {
+            QStringList ids;
+            for (qint64 id : added[t])
+                ids << QString::number(id);
+            member = QStringLiteral("(%1 or %2.rowid in (%3))").arg(member, tableRefs[t], ids.join(QLatin1Char(',')));
+        }
+        where = joined(where, member);
+    }
+    return where;
+}
+
 QString OrderedRows::innerSelect() const
 {
     QString where = innerWhere.isEmpty() ? QString() : QLatin1Char('(') + innerWhere + QLatin1Char(')');
-    if (mode == Mode::Direct && !options.live) {
-        for (int t = 0; t < tableRefs.size(); ++t) {
-            // The unary plus keeps the bound a filter: no index is chosen for it.
-            QString member = QStringLiteral("+%1.rowid <= %2").arg(tableRefs[t]).arg(bounds[t]);
-            if (!added[t].isEmpty()) {
-                QStringList ids;
-                for (qint64 id : added[t])
-                    ids << QString::number(id);
-                member = QStringLiteral("(%1 or %2.rowid in (%3))").arg(member, tableRefs[t], ids.join(QLatin1Char(',')));
-            }
-            where = joined(where, member);
-        }
-    }
+    if (mode == Mode::Direct)
+        where = joined(where, membership());
     QString s = QStringLiteral("select ") + innerColumns + QStringLiteral(" from ") + innerFrom;
     if (!where.isEmpty())
         s += QStringLiteral(" where ") + where;
@@ -351,7 +371,9 @@ KeyedRow OrderedRows::rowFrom(sqlite3_stmt* st) const
 
 // Rows strictly beyond a key in the order (before it when 'reverse'):
 // beyond on the first key column, or equal on it and beyond on the next...
-// NULL sorts first, so it is compared with "is", never with "<" or ">".
+// NULL sorts first, so it is compared with "is", never with "<" or ">"
+// alone: the condition is true or false for every row, never null, so that
+// its negation (the rows up to a key) takes in the rows of empty values too.
 OrderedRows::Part OrderedRows::exactlyBeyond(const RowKey& from, bool reverse) const
 {
     QStringList alternatives;
@@ -369,7 +391,7 @@ OrderedRows::Part OrderedRows::exactlyBeyond(const RowKey& from, bool reverse) c
         QString step;
         QVector<QVariant> stepValues;
         if (towardLarger) {
-            step = isNull(v) ? k + QStringLiteral(" is not null") : k + QStringLiteral(" > ?");
+            step = isNull(v) ? k + QStringLiteral(" is not null") : QStringLiteral("(%1 > ? and %1 is not null)").arg(k);
             if (!isNull(v))
                 stepValues << v;
         } else if (!isNull(v)) {
@@ -512,6 +534,17 @@ void OrderedRows::write(const KeyedRow& row, int column, const QVariant& value) 
     st.step();
 }
 
+QVariant OrderedRows::stored(const KeyedRow& row, int column) const
+{
+    const int table = origins[column].table;
+    if (table < 0 || table >= row.rowids.size())
+        return row.values.value(column);
+    CachedStatement st(*conn, QStringLiteral("select %2 from %1 where rowid=?")
+                                  .arg(quoteName(baseTables[table]), quoteName(origins[column].column)));
+    sqlite3_bind_int64(st.get(), 1, row.rowids[table]);
+    return st.step() ? fromStored(st.get(), 0, columnKinds[column]) : row.values.value(column);
+}
+
 qint64 OrderedRows::count() const
 {
     CachedStatement st(*conn, QStringLiteral("select count(*) from (") + innerSelect() + QStringLiteral(") as kestrom_q"));
@@ -552,13 +585,18 @@ OrderedRows::Walk OrderedRows::walk(const RowKey* from, int every, qint64 limit)
 
 void OrderedRows::include(int table, qint64 rowid)
 {
-    if (mode == Mode::Direct && !options.live) {
+    if (mode != Mode::Copied && table < added.size())
         added[table] << rowid;
-    } else if (mode == Mode::SortedIds) {
+    if (mode == Mode::SortedIds) {
         CachedStatement st(*conn, QStringLiteral("insert into temp.%1 (%2) values (?)").arg(quoteName(scratch), rowidColumn(table)));
         sqlite3_bind_int64(st.get(), 1, rowid);
         st.step();
     }
+}
+
+std::unique_ptr<OrderedRows> OrderedRows::sameRowsThrough(std::shared_ptr<Connection> other) const
+{
+    return std::make_unique<OrderedRows>(std::move(other), selectText, Options{options.live, this});
 }
 
 std::unique_ptr<OrderedRows> openOrderedRows(const Database& db, const QString& select)

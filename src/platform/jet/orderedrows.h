@@ -44,6 +44,10 @@ class OrderedRows {
 public:
     struct Options {
         bool live = false;
+        // Not live: the rows of this one, of the same select through
+        // another handle, instead of those the select returns now (looked
+        // at only while opening).
+        const OrderedRows* membersOf = nullptr;
     };
 
     OrderedRows(std::shared_ptr<Connection> conn, const QString& sqliteSelect, Options options);
@@ -77,8 +81,15 @@ public:
     // Writes one value into the stored row a result column shows (by the
     // row id of its table); throws DbError when refused.
     void write(const KeyedRow& row, int column, const QVariant& value) const;
+    // The value of a result column as the stored row it shows holds it now
+    // (as the row was read, for a computed column or a row gone).
+    QVariant stored(const KeyedRow& row, int column) const;
 
     qint64 count() const;
+    // The same rows in the same order, read through another handle of the
+    // file: none stored since these were opened. (A select read whole as a
+    // copy is copied again, as its rows are then.)
+    std::unique_ptr<OrderedRows> sameRowsThrough(std::shared_ptr<Connection> other) const;
     // The rows up to and including 'key'.
     qint64 countThrough(const RowKey& key) const;
 
@@ -121,6 +132,7 @@ private:
     void resolveOrigins();
     void forget();
     QString innerSelect() const;
+    QString membership() const;
     QString rowsQuery(const QString& condition, bool reverse, const QString& columns = QStringLiteral("*")) const;
     std::vector<KeyedRow> read(const QVector<Part>& parts, int count, bool reverse, const QString& criteria) const;
     std::optional<KeyedRow> first(const Part& part) const;
@@ -133,6 +145,7 @@ private:
 
     std::shared_ptr<Connection> conn;
     Options options;
+    QString selectText;
     Mode mode = Mode::Direct;
     QStringList columnNames;
     QVector<ColumnKind> columnKinds;
@@ -145,13 +158,15 @@ private:
     QString innerWhere;
     QVector<bool> descending;       // one per key column
     int sortTerms = 0;              // the key columns the select sorts by; row ids follow
-    QVector<qint64> bounds;         // largest row id of each table at opening
+    QVector<qint64> bounds;         // largest row id of each table at opening; not live only
     QVector<QVector<qint64>> added; // rows include() made members, per table
     QString scratch;                // the temporary table, when there is one
 };
 
 // The ordered rows of a select in the windows' dialect, read through a handle.
 std::unique_ptr<OrderedRows> openOrderedRows(const Database& db, const QString& select);
+// The same rows in the same order, read through another handle of their file.
+std::unique_ptr<OrderedRows> sameRows(const OrderedRows& rows, const Database& db);
 
 QString quoteName(const QString& name);
 
