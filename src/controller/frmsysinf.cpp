@@ -2,10 +2,12 @@
 
 #include "app.h"
 #include "exchanges.h"
+#include "keys.h"
 #include "recordset.h"
 #include "pointer.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -66,6 +68,7 @@ FrmSysInf::FrmSysInf(QWidget* parent) : QDialog(parent) {
 
     connect(exitclose, &QPushButton::clicked, this, &FrmSysInf::close);
     connect(AdrView, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { AdrView_NodeClick(node); });
+    AdrView->installEventFilter(this);
     connect(AdrView, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
         if (node == root())
             setPicture(node, QStringLiteral("opened"));
@@ -96,6 +99,35 @@ void FrmSysInf::Form_Load() {
         controller::configurePort(Comm);
         Comm.setPortOpen(true);
     } catch (const serial::PortError&) {
+    }
+}
+
+// An address chosen by keyboard is read as a clicked one: moved onto with
+// the arrow keys, or the current one with Enter or Space.
+bool FrmSysInf::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != AdrView || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (ui::isEnter(key) || key->key() == Qt::Key_Space) {
+        AdrView_NodeClick(AdrView->currentItem());
+        return true;
+    }
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        QTreeWidgetItem* before = AdrView->currentItem();
+        static_cast<QObject*>(AdrView)->event(event);
+        if (AdrView->currentItem() != before)
+            AdrView_NodeClick(AdrView->currentItem());
+        return true;
+    }
+    default: return false;
     }
 }
 

@@ -11,8 +11,9 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// Controller information: the configured addresses in a tree; a click
-// reads that controller's information block and shows it as eight lines.
+// Controller information: the configured addresses in a tree; a click, or
+// a choice by keyboard, reads that controller's information block and shows
+// it as eight lines.
 // Holds its serial port open while it is shown.
 class FrmSysInf : public QDialog {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     void AdrView_NodeClick(QTreeWidgetItem* node);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -88,8 +88,10 @@ bool frmfkj::eventFilter(QObject* watched, QEvent* event)
         focusNextChild();
         return true;
     }
+    // Tab and Shift+Tab move on as from any box; without them the box would
+    // keep a keyboard-only operator from the button.
     const QString text = key->text();
-    if (text.isEmpty() || key->key() == Qt::Key_Delete)
+    if (text.isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
         return false;  // moving and deleting keys type nothing
     return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
 }

@@ -307,6 +307,16 @@ TEST_F(Extension, EveryRunEndsWithThePairsAddedAndThoseThatFailed)
          {"該卡號在1已經發卡記錄！", "該卡號在地址2添加成功！", silent4,
           "添加完畢！\n成功添加 1 次，失敗 1 次：地址 4 有 1 次。"},
          2, 3},
+        {"by department, a card held twice, the target answering its second frame",
+         [this] {
+             issued(testCard(1, "000002"), {1, 2});
+             sim->scriptNext(frames::cmdAddCard, lost());
+         },
+         [this](FrmEtD& w) {
+             type(w.bm, "O'Hara Court");
+             clickTargets({3});
+         },
+         {ui::vbIgnore}, {"地址3通訊出錯！!", "添加完畢！\n成功添加 1 次，失敗 0 次。"}, 1, 1},
         {"by address, every pair added", atSource,
          [this](FrmEtD& w) {
              type(w.dz, "1");
@@ -333,6 +343,34 @@ TEST_F(Extension, EveryRunEndsWithThePairsAddedAndThoseThatFailed)
         EXPECT_TRUE(window->Label1->text().isEmpty());
         expectInStep();
     }
+}
+
+// A stored card number no frame carries is named as the reason before
+// anything is sent, and the run goes on without it when the operator agrees.
+TEST_F(Extension, ByAddressACardNoFrameCarriesIsNamedBeforeAnythingIsSent)
+{
+    issued(testCard(1, "000001"));
+    issued(testCard(1, "000002"));
+    app::db.Execute("insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values (1,'12345','0000012345',0,0)");
+    const QString asked = "以下卡無法下載到控制器：\n12345：卡號不是6位數字\n\n是否不下載這些卡，繼續擴展？";
+    for (int answer : {ui::vbNo, ui::vbYes}) {
+        SCOPED_TRACE(answer);
+        dialogs.messages.clear();
+        delete window.data();
+        open();
+        type(window->dz, "1");
+        clickTargets({2});
+        dialogs.answer(answer);
+        press(window->Command1);
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_EQ(dialogs.messages[0].prompt, asked);
+        EXPECT_EQ(dialogs.messages[0].style, 4 + 48 + 256);
+    }
+    EXPECT_EQ(dialogs.texts(), (Texts{asked, "添加完畢！\n成功添加 2 次，失敗 0 次。"}));
+    EXPECT_EQ(window->Progress->maximum(), 2);
+    EXPECT_EQ(count("faka", "地址=2"), 2);
+    EXPECT_EQ(sim->received().size(), 2u);
+    expectInStep({1});
 }
 
 TEST_F(Extension, RetryRepeatsThePair)

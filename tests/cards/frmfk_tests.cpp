@@ -667,12 +667,33 @@ TEST_F(CardWindow, DeleteFromASilentControllerKeepsItsRow)
     enterCard("000001", "0000000001");
     clickAddresses({3, 4});
     press(window->cmddel);
-    EXPECT_EQ(dialogs.texts(), (Texts{"0000000001已從地址為3的門中刪除", "通信出錯!"}));
+    EXPECT_EQ(dialogs.texts(), (Texts{"0000000001已從地址為3的門中刪除", "通信出錯!\n未能從地址為4的門中刪除"}));
     EXPECT_EQ(dialogs.messages[1].style, 48);
     EXPECT_EQ(count("faka", "地址=4"), 1);
     EXPECT_EQ(count("dfaka", "地址=4"), 0);
     EXPECT_TRUE(window->Tkh->currentText().isEmpty());
     expectInStep();
+}
+
+// An echo after the wait is a failure at that address: the operator is told
+// which one, to delete the card there again.
+TEST_F(CardWindow, DeleteWithALateEchoNamesTheAddressLeftToRetry)
+{
+    issued(testCard(1, "000107"), {1, 2, 3});
+    ctlsim::Script late;
+    late.delayMs = 2500;
+    sim->scriptNext(frames::cmdDeleteCard, {});
+    sim->scriptNext(frames::cmdDeleteCard, {});
+    sim->scriptNext(frames::cmdDeleteCard, late);
+    open();
+    enterCard("000107", "0000000107");
+    clickAddresses({1, 2, 3});
+    press(window->cmddel);
+    EXPECT_EQ(dialogs.texts(), (Texts{"0000000107已從地址為1的門中刪除", "0000000107已從地址為2的門中刪除",
+                                      "通信出錯!\n未能從地址為3的門中刪除"}));
+    EXPECT_EQ(count("faka", "卡號='000107'"), 1);
+    EXPECT_EQ(count("faka", "地址=3 and 卡號='000107'"), 1);
+    EXPECT_EQ(count("dfaka", "地址=3"), 0);
 }
 
 // ---- lookups ----

@@ -519,4 +519,65 @@ TEST_F(Personnel, EnterInABoxPressesNoButtonAndAddsToNoList)
     }
 }
 
+// A keyboard-only operator: Enter moves from entry to entry, Tab reaches
+// every tool bar button, and Enter or Space on one presses it.
+TEST_F(Personnel, EnterMovesToTheNextEntryAndTabReachesEveryButton)
+{
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.data()));
+    // Where Enter goes from a box is where Tab goes; from the date picker,
+    // whose Tab goes on to the month, the next box.
+    const std::vector<std::pair<QWidget*, QWidget*>> moves = {
+        {window->Tfh, window->Txm},    {window->Txm, window->Csex},      {window->Csex, window->DTPicker2},
+        {window->DTPicker2, window->Tma}, {window->Tcompany, window->Command5}, {window->Cbm, window->Thukou},
+        {window->Tspouse, window->Cssex}, {window->Ckh1, window->Ckh2},  {window->Cssex, window->Tshukou},
+    };
+    for (const auto& [from, to] : moves) {
+        from->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), to) << from->objectName().toStdString();
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const auto button = [this](int n) {
+        return window->Toolbar1->widgetForAction(window->findChild<QAction*>(QStringLiteral("Button%1").arg(n)));
+    };
+    const auto tabTo = [](QWidget* target) {
+        for (int i = 0; i < 80 && QApplication::focusWidget() != target; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        return QApplication::focusWidget() == target;
+    };
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_TRUE(tabTo(button(n))) << n;
+
+    // Add a person, then change the name, without the mouse.
+    const auto typeCard = [this](const char* card) {
+        window->Tkh->setFocus();
+        QTest::keyClick(window->Tkh, Qt::Key_Home);
+        QTest::keyClick(window->Tkh, Qt::Key_End, Qt::ShiftModifier);
+        QTest::keyClick(window->Tkh, Qt::Key_Backspace);
+        QTest::keyClicks(window->Tkh, card);
+        QTest::keyClick(window->Tkh, Qt::Key_Return);  // looks the card up and moves on
+    };
+    typeCard("000777");
+    ASSERT_EQ(QApplication::focusWidget(), window->Tfh);
+    QTest::keyClicks(window->Tfh, "B-12");
+    QTest::keyClick(window->Tfh, Qt::Key_Return);
+    QTest::keyClick(window->Txm, Qt::Key_A, Qt::ControlModifier);
+    testsupport::typeAsKeyboard("Kay");
+    ASSERT_TRUE(tabTo(button(1)));
+    QTest::keyClick(button(1), Qt::Key_Return);
+    EXPECT_EQ(count("people", "卡號='000777' and 姓名='Kay' and rmno='B-12'"), 1);
+
+    typeCard("000777");
+    ASSERT_EQ(window->Txm->text(), "Kay");
+    window->Txm->setFocus();
+    QTest::keyClick(window->Txm, Qt::Key_A, Qt::ControlModifier);
+    testsupport::typeAsKeyboard("Kay Two");
+    ASSERT_TRUE(tabTo(button(2)));
+    QTest::keyClick(button(2), Qt::Key_Space);
+    EXPECT_EQ(count("people", "卡號='000777' and 姓名='Kay Two'"), 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 }  // namespace

@@ -121,6 +121,30 @@ TEST_F(InformationWindow, ClickedAddressShowsEveryLineWhole) {
     }
 }
 
+// The arrow keys that move onto an address read it, as Enter and Space read
+// the current one: a keyboard-only operator reads every controller.
+TEST_F(InformationWindow, AnAddressChosenByKeyboardIsReadAsAClickedOne) {
+    exec(QStringLiteral("insert into doors (地址,dtype1) values ('5','玻')"));
+    auto w = open();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->AdrView->setFocus();
+    QTest::keyClick(w->AdrView, Qt::Key_Home);
+    QTest::keyClick(w->AdrView, Qt::Key_Right);  // opens the root
+    EXPECT_TRUE(sim->received().empty());
+    QTest::keyClick(w->AdrView, Qt::Key_Down);
+    ASSERT_EQ(w->AdrView->currentItem(), node(*w, QStringLiteral("5")));
+    EXPECT_EQ(linesOf(w->ListView1).value(0), QStringLiteral(" 地址：  5"));
+    EXPECT_EQ(w->pictureOf(node(*w, QStringLiteral("5"))), QStringLiteral("ok"));
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        w->ListView1->clear();
+        QTest::keyClick(w->AdrView, key);
+        EXPECT_EQ(w->ListView1->count(), 8) << key;
+    }
+    EXPECT_EQ(sim->received().size(), 3u);
+    EXPECT_TRUE(w->isVisible());
+}
+
 TEST_F(InformationWindow, RootAndAddressZeroDoNothing) {
     exec(QStringLiteral("insert into doors (地址,dtype1) values ('0','玻')"));
     auto w = open();

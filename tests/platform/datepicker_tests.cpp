@@ -4,10 +4,12 @@
 #include "datepicker.h"
 
 #include "msgbox.h"
+#include "operator.h"
 #include "timepicker.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 #include <QPushButton>
@@ -20,6 +22,7 @@
 
 inline void PrintTo(const QDate& d, std::ostream* os) { *os << d.toString(Qt::ISODate).toStdString(); }
 inline void PrintTo(const QTime& t, std::ostream* os) { *os << t.toString(Qt::ISODate).toStdString(); }
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -375,6 +378,122 @@ TEST_F(TypingOverATime, TextThatIsNoTimeGoesBackToTheShownTimeAndIsTold)
         EXPECT_EQ(picker->time(), QTime(17, 45)) << typed;
         EXPECT_EQ(text()->text().toStdString(), "17:45") << typed;
         EXPECT_EQ(messages.size(), 1u) << typed;
+    }
+}
+
+// A value reaches a picker typed as a keyboard sends it (Shift pressed and
+// released around each ':', or a modifier or lock key touched on the way),
+// or pasted with Ctrl+V.
+struct Entry {
+    const char* name;
+    std::function<void(const QString& value)> enter;
+};
+
+const Entry entries[] = {
+    {"typed", [](const QString& value) { testsupport::typeAsKeyboard(value); }},
+    {"typed, modifiers on the way",
+     [](const QString& value) {
+         testsupport::typeAsKeyboard(value.left(1));
+         for (Qt::Key key : {Qt::Key_CapsLock, Qt::Key_Control, Qt::Key_Alt, Qt::Key_AltGr, Qt::Key_Meta}) {
+             QTest::sendKeyEvent(QTest::Press, QApplication::focusWidget(), key, QString(), {});
+             QTest::sendKeyEvent(QTest::Release, QApplication::focusWidget(), key, QString(), {});
+         }
+         testsupport::typeAsKeyboard(value.mid(1));
+     }},
+    {"pasted",
+     [](const QString& value) {
+         QGuiApplication::clipboard()->setText(value);
+         press(Qt::Key_V, 1, Qt::ControlModifier);
+     }},
+};
+
+TEST_F(TypingOverATime, EveryFormOfATimeIsTakenTypedAsAKeyboardDoesOrPasted)
+{
+    struct Form {
+        const char* typed;
+        QTime meant;
+    };
+    struct Kind {
+        const char* format;
+        QTime shown;
+        std::vector<Form> forms;
+    };
+    const Kind kinds[] = {
+        {"HH:mm", QTime(8, 30), {{"07:45", QTime(7, 45)}, {"7:45", QTime(7, 45)}, {"0745", QTime(7, 45)}}},
+        {"HH:mm:ss",
+         QTime(17, 45, 51),
+         {{"08:30:15", QTime(8, 30, 15)},
+          {"9:05:07", QTime(9, 5, 7)},
+          {"083015", QTime(8, 30, 15)},
+          {"08:30", QTime(8, 30)},
+          {"8:30", QTime(8, 30)},
+          {"0830", QTime(8, 30)}}},
+    };
+    for (const Kind& kind : kinds) {
+        picker->setDisplayFormat(QString::fromLatin1(kind.format));
+        for (const Form& form : kind.forms)
+            for (const Entry& entry : entries)
+                for (const Finish& finish : finishes) {
+                    const std::string where = std::string(kind.format) + " / " + form.typed + " / " + entry.name + " / " + finish.name;
+                    picker->setTime(kind.shown);
+                    messages.clear();
+                    other->setFocus();
+                    ways[0].select(picker, text(), other);
+                    entry.enter(QString::fromLatin1(form.typed));
+                    finish.leave(other);
+                    EXPECT_EQ(picker->time(), form.meant) << where;
+                    EXPECT_EQ(picker->text(), form.meant.toString(QString::fromLatin1(kind.format))) << where;
+                    EXPECT_EQ(messages, std::vector<QString>()) << where;
+                }
+    }
+}
+
+// Pasted or typed, a text that is no value is refused in the same words.
+TEST_F(TypingOverATime, APastedTextThatIsNoTimeIsRefusedAsATypedOneIs)
+{
+    picker->setDisplayFormat(QStringLiteral("HH:mm"));
+    for (const char* value : {"25:00", "08:30:15", "8:3", "083"})
+        for (const Entry& entry : entries) {
+            const std::string where = std::string(value) + " / " + entry.name;
+            picker->setTime(QTime(17, 45));
+            messages.clear();
+            other->setFocus();
+            ways[0].select(picker, text(), other);
+            entry.enter(QString::fromLatin1(value));
+            press(Qt::Key_Tab);
+            EXPECT_EQ(picker->time(), QTime(17, 45)) << where;
+            EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("%1 不是有效的時間！").arg(QString::fromLatin1(value))})
+                << where;
+        }
+}
+
+TEST_F(TypingOverADate, APastedDateIsTakenInEveryFormATypedOneIs)
+{
+    picker->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    const struct {
+        const char* value;
+        QDate meant;  // none: refused
+        const char* told;
+    } cases[] = {
+        {"2025-6-30", QDate(2025, 6, 30), nullptr},
+        {"20991231", QDate(2099, 12, 31), nullptr},
+        {"2025/06/30", QDate(2025, 6, 30), nullptr},
+        {"2025/6/30\n", QDate(2025, 6, 30), nullptr},
+        {"2025/13/30", QDate(), "2025/13/30 不是有效的日期！"},
+        {"21000101", QDate(), "日期只能在2000/01/01至2099/12/31之間！"},
+    };
+    const QDate shown(2026, 11, 27);
+    for (const auto& c : cases) {
+        picker->setDate(shown);
+        messages.clear();
+        other->setFocus();
+        ways[0].select(picker, text(), other);
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(c.value));
+        press(Qt::Key_V, 1, Qt::ControlModifier);
+        press(Qt::Key_Return);
+        EXPECT_EQ(picker->date(), c.meant.isValid() ? c.meant : shown) << c.value;
+        const std::vector<QString> told = c.told ? std::vector<QString>{QString::fromUtf8(c.told)} : std::vector<QString>();
+        EXPECT_EQ(messages, told) << c.value;
     }
 }
 

@@ -1,9 +1,11 @@
 // The working-hours window over the first row of owt.
 #include "app.h"
 #include "frmwts.h"
+#include "operator.h"
 #include "recordset.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -185,6 +187,28 @@ TEST_F(WorkingHours, EnterInAMinuteBoxMovesOn)
     QTest::keyClick(w.Text2, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), w.Command1);
     EXPECT_EQ(count("owt"), 0);
+}
+
+// Times typed as a keyboard types them, Shift before each ':', and stored.
+TEST_F(WorkingHours, TimesTypedWithAColonAreStored)
+{
+    FrmWTS w;
+    open(w);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const std::pair<QTimeEdit*, const char*> typed[] = {{w.DTX1, "07:45"}, {w.DTX2, "1205"}, {w.DTX4, "17:05"}};
+    for (const auto& [picker, text] : typed) {
+        QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(8, picker->height() / 2));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        testsupport::typeAsKeyboard(QString::fromLatin1(text));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(stored().at(0), at("07:45"));
+    EXPECT_EQ(stored().at(1), at("12:05"));
+    EXPECT_EQ(stored().at(3), at("17:05"));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(WorkingHours, AMissingFileIsToldAndTheWindowDoesNotOpen)

@@ -105,6 +105,28 @@ TEST_F(IssuerAddress, OnlyDigitsCanBeTypedAndEnterMovesOn)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(IssuerAddress, TabAndShiftTabMoveOnFromTheAddress)
+{
+    frmfkj w;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.fkjaddr->setFocus();
+    QTest::keyClicks(QApplication::focusWidget(), "12");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w.Command1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w.fkjaddr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), w.Command1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), w.fkjaddr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), w.Command1);
+    EXPECT_EQ(w.fkjaddr->currentText(), "12");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(IssuerAddress, LeavingTheEmptyBoxAsksForAnAddress)
 {
     frmfkj w;

@@ -52,6 +52,16 @@ void typeOver(QWidget* box, const QString& text)
     QTest::keyClicks(QApplication::focusWidget(), text);
 }
 
+void typeAsKeyboard(const QString& text)
+{
+    static const QString shifted = QStringLiteral("~!@#$%^&*()_+{}|:\"<>?");
+    for (const QChar c : text) {
+        const bool shift = c.isUpper() || shifted.contains(c);
+        // QTest sends the Shift press and release around the character.
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1(), shift ? Qt::ShiftModifier : Qt::NoModifier);
+    }
+}
+
 void click(QWidget* control)
 {
     // A check box or option button takes a click on its mark or its text

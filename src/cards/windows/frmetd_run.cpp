@@ -19,12 +19,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <optional>
 
 // A run under way: the buttons are held and the progress shown; a close
 // asked for meanwhile takes effect at the next pair, and the window closes
 // when the run has ended. The bar counts the pairs that are at their target
-// (added now, or found there): a pair that failed leaves it short.
+// (added now, or found there): a pair that failed leaves it short. A pair
+// met again (a department's card comes once per address it is held at)
+// counts once, as it ended.
 class FrmEtD::Run {
 public:
     Run(FrmEtD& window, int pairs) : w(window)
@@ -57,16 +60,14 @@ public:
     std::optional<Outcome> pair(const Pair& p)
     {
         if (cardstore::isIssuedAt(app::db, p.address, p.card)) {
-            atTarget();
+            settle(p, Final::There);
             return std::nullopt;
         }
         const Outcome outcome = w.extend(p);
-        if (outcome == Outcome::Extended) {
-            ++added;
-            atTarget();
-        } else if (outcome == Outcome::Skipped) {
-            ++failedAt[p.address];
-        }
+        if (outcome == Outcome::Extended)
+            settle(p, Final::Added);
+        else if (outcome == Outcome::Skipped)
+            settle(p, Final::Failed);
         return outcome;
     }
     bool stopAsked() const { return w.closeAsked; }
@@ -87,9 +88,36 @@ public:
     }
 
 private:
-    void atTarget() { w.Progress->setValue(w.Progress->value() + 1); }
+    enum class Final { There, Added, Failed };
+
+    void settle(const Pair& p, Final now)
+    {
+        const std::pair<QString, int> key{p.card, p.address};
+        if (const auto it = finals.constFind(key); it != finals.cend()) {
+            // Added earlier in this run, the pair is found there now.
+            if (*it == Final::Added && now == Final::There)
+                return;
+            tally(p.address, *it, -1);
+        }
+        finals.insert(key, now);
+        tally(p.address, now, 1);
+        w.Progress->setValue(there + added);
+    }
+    void tally(int address, Final f, int by)
+    {
+        switch (f) {
+        case Final::There: there += by; break;
+        case Final::Added: added += by; break;
+        case Final::Failed:
+            if ((failedAt[address] += by) == 0)
+                failedAt.remove(address);
+            break;
+        }
+    }
 
     FrmEtD& w;
+    QMap<std::pair<QString, int>, Final> finals;  // by card and target
+    int there = 0;
     int added = 0;
     QMap<int, int> failedAt;  // pairs not added, by target address
 };
@@ -209,16 +237,35 @@ void FrmEtD::byRows(const QString& select)
 {
     if (!targetsChosen())
         return;
-    QList<std::pair<QString, QString>> cards;
-    jet::Recordset rows = app::db.OpenRecordset(select, jet::dbOpenSnapshot);
-    for (; !rows.Eof(); rows.MoveNext())
-        cards.append({rows.Field(QStringLiteral("卡號")).toString().trimmed(),
-                      rows.Field(QStringLiteral("物理卡號")).toString().trimmed()});
-    rows.Close();
     const QList<int> to = targets();
+    QList<std::pair<QString, QString>> cards;
+    QSet<QString> distinct;
+    QStringList unsent;
+    jet::Recordset rows = app::db.OpenRecordset(select, jet::dbOpenSnapshot);
+    for (; !rows.Eof(); rows.MoveNext()) {
+        const QString card = rows.Field(QStringLiteral("卡號")).toString().trimmed();
+        const QString physical = rows.Field(QStringLiteral("物理卡號")).toString().trimmed();
+        cardstore::IssuedCard sent = terms;
+        sent.address = to.first();
+        sent.card = card;
+        sent.physical = physical;
+        // A card no frame can carry is named with its reason before anything
+        // is sent, not told as a silent controller at each target.
+        if (const QString why = unsendable(sent); !why.isEmpty()) {
+            const QString line = card + QStringLiteral("：") + why;
+            if (!unsent.contains(line))  // once, however many addresses hold it
+                unsent << line;
+            continue;
+        }
+        cards.append({card, physical});
+        distinct.insert(card);
+    }
+    rows.Close();
+    if (!goOnWithout(unsent, QStringLiteral("擴展")))
+        return;
     QString closing;
     {
-        Run run(*this, int(cards.size() * to.size()));
+        Run run(*this, int(distinct.size() * to.size()));
         for (const auto& [card, physical] : cards) {
             for (int address : to) {
                 if (run.stopAsked())

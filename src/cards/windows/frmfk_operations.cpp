@@ -434,7 +434,8 @@ void FrmFK::deleteAt(int address, const Entered& e)
         return;
     }
     if (!remove(address, e.card)) {
-        ui::MsgBox(QStringLiteral("通信出錯!"), 48);
+        // Which address, so that the operator knows where to delete again.
+        ui::MsgBox(QStringLiteral("通信出錯!\n未能從地址為") + number(address) + QStringLiteral("的門中刪除"), 48);
         return;
     }
     if (ui::storeAtomically(app::db, [&] { cardstore::archiveAndRemove(app::db, address, e.card); })) {

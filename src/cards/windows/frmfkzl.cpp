@@ -124,27 +124,6 @@ void FrmFKZL::Command1_Click()
 
 namespace {
 
-// Why a stored row can't go into a controller's list, or empty text when it can.
-QString unsendable(const cardstore::IssuedCard& card)
-{
-    QStringList reasons;
-    if (!frames::validCardNumber(card.card))
-        reasons << QStringLiteral("卡號不是6位數字");
-    if (!frames::paddedPhysical(card.physical))
-        reasons << QStringLiteral("物理卡號不是1到10位數字");
-    if (card.lock1Mode < 0)
-        reasons << QStringLiteral("鎖一沒有選定通行方式");
-    if (card.lock2Mode < 0)
-        reasons << QStringLiteral("鎖二沒有選定通行方式");
-    if (card.startWeekday < 0 || card.startWeekday > 7 || card.endWeekday < 0 || card.endWeekday > 7)
-        reasons << QStringLiteral("星期範圍不正確");
-    if (datesBeyondController(card))
-        reasons << QStringLiteral("日期不在2000/01/01至2099/12/31之間");
-    if (reasons.isEmpty() && !frames::AddCardFrame(cardEntry(card)))
-        reasons << QStringLiteral("無法編成下載幀");
-    return reasons.join(QStringLiteral("，"));
-}
-
 // A window column holding what is no date, weekday or time would go out as
 // no window: the card would open the door at any day and hour.
 QString unreadable(const jet::Recordset& row)
@@ -187,11 +166,7 @@ void FrmFKZL::rebuild()
         else
             unsent << card.card + QStringLiteral("：") + reasons.join(QStringLiteral("，"));
     }
-    if (!unsent.isEmpty()
-        && ui::MsgBox(QStringLiteral("以下卡無法下載到控制器：\n") + unsent.join(QLatin1Char('\n'))
-                          + QStringLiteral("\n\n是否不下載這些卡，繼續重整？"),
-                      4 + 48 + 256)
-               != ui::vbYes)
+    if (!goOnWithout(unsent, QStringLiteral("重整")))
         return;
 
     if (!clearCardList(a))

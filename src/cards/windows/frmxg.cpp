@@ -4,6 +4,7 @@
 #include "boundgrid.h"
 #include "datepicker.h"
 #include "dbfailure.h"
+#include "keys.h"
 #include "named.h"
 #include "pagedvalues.h"
 #include "layout.h"
@@ -71,6 +72,9 @@ void Frmxg::buildControls()
         QAction* button = Toolbar1->addAction(captions[i]);
         button->setObjectName(QStringLiteral("Button%1").arg(i + 1));
         connect(button, &QAction::triggered, this, [this, i] { Toolbar1_ButtonClick(i + 1); });
+        // Reached by Tab as any other button, and not by a click: a click
+        // leaves the focus where it was, so the box being typed in keeps it.
+        Toolbar1->widgetForAction(button)->setFocusPolicy(Qt::TabFocus);
     }
 
     Frame3 = named(new QGroupBox(QStringLiteral("查詢打印"), this), "Frame3");
@@ -179,6 +183,12 @@ void Frmxg::buildControls()
         columns.append({QString::fromUtf8(caption), QString::fromUtf8(field)});
     DBGrid1->setColumns(columns);
     connect(DBGrid1, &grid::BoundGrid::currentRowChanged, this, &Frmxg::DBGrid1_RowColChange);
+
+    for (QWidget* entry : findChildren<QWidget*>()) {
+        const bool box = qobject_cast<QLineEdit*>(entry) || qobject_cast<QComboBox*>(entry) || entry == DTPicker2;
+        if (box && entry != Tkh && (entry->parent() == Frame1 || entry->parent() == Frame2 || entry->parent() == Frame3))
+            ui::enterMovesOn(entry);
+    }
 
     connect(Command5, &QPushButton::clicked, this, &Frmxg::Command5_Click);
     connect(Option1, &QRadioButton::clicked, this, &Frmxg::Option1_Click);

@@ -12,6 +12,7 @@
 #include "reporttemplate.h"
 #include "sqlvalue.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QToolBar>
 
 namespace {
 
@@ -60,11 +62,15 @@ bool Frmxg::eventFilter(QObject* watched, QEvent* event)
 }
 
 // No button is the window's default one: Enter in a box presses none of
-// them. A button with the focus takes its own Enter.
+// them. A button with the focus takes its own Enter, a tool bar's too.
 void Frmxg::keyPressEvent(QKeyEvent* event)
 {
-    if (!ui::isEnter(event))
+    if (!ui::isEnter(event)) {
         QDialog::keyPressEvent(event);
+        return;
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()); button && Toolbar1->isAncestorOf(button))
+        button->click();
 }
 
 // At six digits the next key (Enter, say) looks the person up and moves on;

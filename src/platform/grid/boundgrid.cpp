@@ -13,6 +13,10 @@ BoundGrid::BoundGrid(QWidget* parent) : QTableView(parent), rows(new RowsModel(t
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves on to the next control, as from any other; the arrow keys
+    // move within the rows. Going from cell to cell, Tab would hold a
+    // keyboard-only operator in a grid of many rows.
+    setTabKeyNavigation(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(rows, &RowsModel::countFinished, this, &BoundGrid::recordCountFinished);
 }

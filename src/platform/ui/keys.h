@@ -22,6 +22,11 @@ private:
     Accept accept;
 };
 
+// Enter in the box moves the focus on as Tab does; the box does nothing else
+// with it. An editable combo box has it in its text part as well, for the
+// keys sent there.
+void enterMovesOn(QWidget* box);
+
 bool isEnter(const QKeyEvent* key);
 bool isBackspace(const QKeyEvent* key);
 // The printable character the key types; a null character for keys that
@@ -32,5 +37,9 @@ QChar typed(const QKeyEvent* key);
 // box's key filter looks at. Cursor and focus keys are left alone.
 bool typesCharacter(const QKeyEvent* key);
 bool typesDigit(const QKeyEvent* key);
+// A modifier or lock key pressed or released on its own (Shift, Ctrl, Alt,
+// AltGr, Meta, Caps Lock...): on its way to a character or a shortcut, it
+// means nothing yet.
+bool isModifierOnly(const QKeyEvent* key);
 
 }  // namespace ui

@@ -8,20 +8,20 @@ TimePicker::TimePicker(QWidget* parent) : WholeTyping<QTimeEdit>(parent) {}
 
 bool TimePicker::showsSeconds() const { return displayFormat().contains(QLatin1Char('s')); }
 
+// Seconds may be left out: a picker with seconds takes 08:30 or 0830 as
+// 08:30:00. One without them takes none.
 QDateTime TimePicker::typedValue(const QString& text) const
 {
-    static const QRegularExpression withSeconds(QStringLiteral("^(?:(\\d{1,2}):(\\d{2}):(\\d{2})|(\\d{2})(\\d{2})(\\d{2}))$"));
-    static const QRegularExpression withoutSeconds(QStringLiteral("^(?:(\\d{1,2}):(\\d{2})|(\\d{2})(\\d{2}))$"));
-    const auto m = (showsSeconds() ? withSeconds : withoutSeconds).match(text.trimmed());
+    static const QRegularExpression parted(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?$"));
+    static const QRegularExpression digits(QStringLiteral("^(\\d{2})(\\d{2})(\\d{2})?$"));
+    const QString t = text.trimmed();
+    QRegularExpressionMatch m = parted.match(t);
     if (!m.hasMatch())
+        m = digits.match(t);
+    if (!m.hasMatch() || (m.hasCaptured(3) && !showsSeconds()))
         return {};
-    // The fields of whichever form matched, hours first.
-    QList<int> fields;
-    for (int i = 1; i <= m.lastCapturedIndex(); ++i)
-        if (m.hasCaptured(i))
-            fields << m.captured(i).toInt();
-    const QTime t(fields.value(0), fields.value(1), fields.value(2));
-    return t.isValid() ? QDateTime(date(), t) : QDateTime();
+    const QTime time(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    return time.isValid() ? QDateTime(date(), time) : QDateTime();
 }
 
 bool TimePicker::isValueCharacter(QChar c) const { return c.isDigit() || c == QLatin1Char(':'); }

@@ -2,8 +2,8 @@
 #include "wholetyping.h"
 
 // A time picker that takes a time typed whole over the one it shows, in the
-// form it shows (08:30, also 8:30) or as digits (0830); with seconds where
-// its form shows them (08:30:15, 083015).
+// form it shows (08:30, also 8:30) or as digits (0830); where its form shows
+// seconds, with them (08:30:15, 8:30:15, 083015) or without (seconds 00).
 namespace ui {
 
 class TimePicker : public WholeTyping<QTimeEdit> {

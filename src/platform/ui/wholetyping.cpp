@@ -4,10 +4,12 @@
 #include "msgbox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 namespace ui {
@@ -147,9 +149,35 @@ void WholeTyping<Edit>::insert(QChar c)
     this->lineEdit()->insert(QString(c));
 }
 
+// What was copied is taken as if typed where the cursor is: judged whole
+// when typing ends, in every form a typed value may have. Only its first
+// line: a value copied from a list or a table comes with its line end.
+template <class Edit>
+void WholeTyping<Edit>::paste()
+{
+    const QString copied = QGuiApplication::clipboard()->text();
+    const QString text = copied.left(copied.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")))).trimmed();
+    if (text.isEmpty())
+        return;
+    if (!typing)
+        beginTyping(showsNothing() || startsAtTheBeginning());
+    const QSignalBlocker quiet(this->lineEdit());
+    this->lineEdit()->insert(text);
+}
+
 template <class Edit>
 void WholeTyping<Edit>::keyPressEvent(QKeyEvent* event)
 {
+    // Shift on its way to a ':', Ctrl to a Ctrl+A: the typing goes on.
+    if (isModifierOnly(event)) {
+        if (!typing)
+            Edit::keyPressEvent(event);
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
+        return;
+    }
     const QChar c = typed(event);
     const bool erases = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
     if (!typing) {
@@ -245,7 +273,7 @@ bool WholeTyping<Edit>::eventFilter(QObject* watched, QEvent* event)
         auto* w = static_cast<QWidget*>(watched);
         // A press that ends a text not taken does nothing else: a button
         // would act on the shown value the operator has just been told of.
-            if (w != this && !this->isAncestorOf(w) && !finishTyping(true))
+        if (w != this && !this->isAncestorOf(w) && !finishTyping(true))
             return true;
     }
     return Edit::eventFilter(watched, event);

@@ -54,6 +54,7 @@ private:
     void endTyping();
     bool editKey(QKeyEvent* event);
     void insert(QChar c);
+    void paste();
 
     bool typing = false;
     bool pressRefused = false;  // the press that ended a refused text is still to come
