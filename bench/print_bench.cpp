@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -60,6 +61,18 @@ int printInThisProcess()
     const auto start = std::chrono::steady_clock::now();
     double preview = -1, saved = -1;
     int pages = 0;
+    // The longest the window took no events, before the preview showed
+    // and while it saved: how long the operator saw nothing move.
+    double stalledBefore = 0, stalledSaving = 0;
+    auto lastTick = std::chrono::steady_clock::now();
+    QTimer ticking;
+    QObject::connect(&ticking, &QTimer::timeout, [&] {
+        const double gap = millisecondsSince(lastTick);
+        lastTick = std::chrono::steady_clock::now();
+        double& stalled = preview < 0 ? stalledBefore : stalledSaving;
+        stalled = std::max(stalled, gap);
+    });
+    ticking.start(10);
     QTimer driving;
     QObject::connect(&driving, &QTimer::timeout, [&] {
         auto* shown = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
@@ -77,11 +90,12 @@ int printInThisProcess()
     driving.start(10);
     w.Command2->click();
     driving.stop();
+    ticking.stop();
     QCoreApplication::processEvents();
     const double after = statusMegabytes("VmRSS:");
-    std::printf("%lld %d %.0f %.0f %.1f %.1f %.1f %lld\n", static_cast<long long>(w.DBGrid1->RecordCount()), pages,
-                preview, saved, statusMegabytes("VmHWM:"), before, after,
-                static_cast<long long>(QFile(pdf).size()));
+    std::printf("%lld %d %.0f %.0f %.1f %.1f %.1f %lld %.0f %.0f\n", static_cast<long long>(w.DBGrid1->RecordCount()),
+                pages, preview, saved, statusMegabytes("VmHWM:"), before, after,
+                static_cast<long long>(QFile(pdf).size()), stalledBefore, stalledSaving);
     QFile::remove(pdf);
     return preview >= 0 && saved >= 0 ? 0 : 1;
 }
@@ -96,7 +110,7 @@ void printSwipes(benchmark::State& state)
                     {QStringLiteral("--print=%1").arg(state.range(0)), QStringLiteral("--swipes=%1").arg(swipes)});
         child.waitForFinished(-1);
         const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
-        if (child.exitCode() != 0 || f.size() < 8) {
+        if (child.exitCode() != 0 || f.size() < 10) {
             state.SkipWithError("the print did not finish");
             return;
         }
@@ -110,6 +124,8 @@ void printSwipes(benchmark::State& state)
         state.counters["before_MB"] = f[5].toDouble();
         state.counters["after_close_MB"] = f[6].toDouble();
         state.counters["pdf_MB"] = f[7].toDouble() / 1e6;
+        state.counters["stall_before_preview_ms"] = f[8].toDouble();
+        state.counters["stall_saving_ms"] = f[9].toDouble();
     }
 }
 BENCHMARK(printSwipes)

@@ -311,10 +311,9 @@ bool printPages(const PagedReport& report, QPagedPaintDevice& device, const Pain
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
             device.newPage();
-        p.save();
+        p.resetTransform();
         p.scale(scale, scale);
         report.paintPage(p, page);
-        p.restore();
         if (progress && !progress(page + 1, pages)) {
             p.end();
             return false;
