@@ -19,7 +19,6 @@
 #include <QLocale>
 #include <algorithm>
 #include <memory>
-#include <new>
 
 namespace querywindow {
 
@@ -163,8 +162,6 @@ void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* gri
         ui::MsgBox(e.message(), 48);
     } catch (const jet::DbError& e) {
         ui::reportDbFailure(e);
-    } catch (const std::bad_alloc&) {
-        ui::MsgBox(QStringLiteral("記憶體不足，無法打印報表。"), 16);
     }
 }
 

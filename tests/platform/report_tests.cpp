@@ -7,6 +7,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -611,6 +612,53 @@ TEST_F(Report, ALongSaveShowsItsProgressAndAStoppedOneLeavesNoFile)
         EXPECT_TRUE(last.contains(QString::number(200000 + rows - 1)));
         EXPECT_TRUE(last.contains(QStringLiteral("第 %1 頁，共 %1 頁").arg(pages)));
     }
+}
+
+// The preview's toolbar takes the operator from page to page and zooms, as
+// the page number shows; the page typed into its box is the one shown.
+TEST_F(Report, ThePreviewGoesFromPageToPageAndZooms)
+{
+    addSwipes(300);
+    control.setReportFileName(file("drda2.rpt"));
+    const int pages = int(control.leastPages(300));
+    ASSERT_GE(pages, 5);
+    QStringList seen;
+    double fitted = 0, zoomed = 0;
+    bool refitted = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        auto* bar = preview->findChild<QToolBar*>();
+        auto* field = preview->findChild<QLineEdit*>("pageNumEdit");
+        const auto press = [&](const QString& text) {
+            for (QAction* action : bar->actions())
+                if (action->text() == text)
+                    QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+            QTest::qWait(20);
+            seen << field->text() + "=" + QString::number(preview->pages()->currentPage());
+        };
+        press("最後一頁");
+        press("上一頁");
+        press("第一頁");
+        press("下一頁");
+        field->selectAll();
+        QTest::keyClicks(field, "3");
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::qWait(20);
+        seen << field->text() + "=" + QString::number(preview->pages()->currentPage());
+        fitted = preview->pages()->zoomFactor();
+        press("放大");
+        zoomed = preview->pages()->zoomFactor();
+        press("適合寬度");
+        refitted = preview->pages()->fitsWidth() && preview->pages()->zoomFactor() == fitted;
+        preview->reject();
+    });
+    control.PrintReport();
+    const QString last = QString::number(pages), before = QString::number(pages - 1);
+    EXPECT_EQ(seen, QStringList({last + "=" + last, before + "=" + before, "1=1", "2=2", "3=3", "3=3", "3=3"}));
+    EXPECT_GT(zoomed, fitted);
+    EXPECT_TRUE(refitted);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "reportpreview.h"
 
 #include <memory>
+#include <new>
 
 namespace report {
 
@@ -53,26 +54,31 @@ void ReportControl::writePdf(const QString& path) const
 
 // The rows are laid out on pages once, the operator seeing how far it has
 // come and free to stop, which shows no preview; pages are drawn as they
-// show.
+// show. A report the machine has no memory for is told, and the program
+// goes on.
 void ReportControl::PrintReport(QWidget* parent) const
 {
-    const std::unique_ptr<PagedReport> report = reportOf(*this);
-    if (previewHandler()) {
-        previewHandler()(*this);
-        return;
-    }
-    {
-        std::unique_ptr<ui::Progress> progress;
-        const bool laidOut = report->layOut([&](qint64 done, qint64 total) {
-            if (!progress)
-                progress = std::make_unique<ui::Progress>(parent, QStringLiteral("正在生成報表頁面……"), int(total));
-            return progress->at(int(done));
-        });
-        if (!laidOut)
+    try {
+        const std::unique_ptr<PagedReport> report = reportOf(*this);
+        if (previewHandler()) {
+            previewHandler()(*this);
             return;
+        }
+        {
+            std::unique_ptr<ui::Progress> progress;
+            const bool laidOut = report->layOut([&](qint64 done, qint64 total) {
+                if (!progress)
+                    progress = std::make_unique<ui::Progress>(parent, QStringLiteral("正在生成報表頁面……"), int(total));
+                return progress->at(int(done));
+            });
+            if (!laidOut)
+                return;
+        }
+        PreviewDialog dialog(*report, parent);
+        dialog.exec();
+    } catch (const std::bad_alloc&) {
+        tellNoMemory();
     }
-    PreviewDialog dialog(*report, parent);
-    dialog.exec();
 }
 
 }  // namespace report

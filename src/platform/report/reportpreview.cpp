@@ -61,11 +61,13 @@ void toldOnFailure(const std::function<void()>& work)
     } catch (const jet::DbError& e) {
         ui::reportDbFailure(e);
     } catch (const std::bad_alloc&) {
-        ui::MsgBox(QStringLiteral("記憶體不足，無法完成報表。"), 16);
+        tellNoMemory();
     }
 }
 
 }  // namespace
+
+void tellNoMemory() { ui::MsgBox(QStringLiteral("記憶體不足，無法完成報表。"), 16); }
 
 PageView::PageView(const PagedReport& report, QWidget* parent) : QAbstractScrollArea(parent), report(report)
 {

@@ -78,4 +78,7 @@ private:
     bool fitted = false;
 };
 
+// Tells the operator there is not the memory a report needs.
+void tellNoMemory();
+
 }  // namespace report
