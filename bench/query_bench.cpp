@@ -6,7 +6,9 @@
 #include "frmque.h"
 #include "msgbox.h"
 #include "reportcontrol.h"
+#include "reportpreview.h"
 #include "scaledata.h"
+#include "swipelist.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,8 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -136,23 +136,7 @@ void printTenThousandRows(benchmark::State& state)
 }
 BENCHMARK(printTenThousandRows)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
-// The swipes of the first days of the year, as many as asked (all of them
-// when there are fewer), listed in the window.
-void listFirstSwipes(Frmque& w, qint64 rows)
-{
-    w.resize(800, 600);
-    w.show();
-    paint(w);
-    const int days = int(std::max<qint64>(1, rows * 365 / swipes));
-    if (days < 365) {
-        w.Cck[0]->setChecked(true);
-        w.t1s->setDate(QDate(2025, 1, 1));
-        w.t1e->setDate(QDate(2025, 1, 1).addDays(days - 1));
-    }
-    w.Ccx->click();
-    while (w.DBGrid1->isCounting())
-        QCoreApplication::processEvents();
-}
+void listFirstSwipes(Frmque& w, qint64 rows) { benchdata::listFirstSwipes(w, rows, swipes); }
 
 // From the print button to the report handed over, every listed row staged,
 // the question before a long print answered yes.
@@ -176,7 +160,7 @@ void stageSwipes(benchmark::State& state)
 BENCHMARK(stageSwipes)->Arg(40000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
 // The staged rows read and laid out on the preview's pages, to the preview
-// shown with every page made.
+// shown.
 void previewSwipes(benchmark::State& state)
 {
     Frmque w;
@@ -194,10 +178,10 @@ void previewSwipes(benchmark::State& state)
         double shown = 0;
         QTimer closing;
         QObject::connect(&closing, &QTimer::timeout, [&] {
-            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
             if (!preview)
                 return;
-            pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+            pages = preview->pages()->pageCount();
             shown = millisecondsSince(start);
             preview->reject();
         });

@@ -122,17 +122,14 @@ void Frmkq::Ccx_Click()
     querywindow::show(DBGrid1, query);
 }
 
-// One statement copies the query's result; its order is completed by the
-// rows' ids as the grid completes it, so the report lists the grid's order.
+// The rows are copied a share at a time under a bar, in the grid's order.
 void Frmkq::Command2_Click()
 {
-    const QString inGridOrder = query
-                                + (query.contains(QStringLiteral(" order by "), Qt::CaseInsensitive)
-                                       ? QStringLiteral(",datakq.rowid")
-                                       : QStringLiteral(" order by datakq.rowid"));
-    querywindow::print(this, CRP, DBGrid1, QStringLiteral("drkq.rpt"), [&inGridOrder] {
-        app::db.Execute(QStringLiteral("delete * from datakqPT"));
-        app::db.Execute(QStringLiteral("insert into datakqPT ") + inGridOrder);
+    grid::BoundGrid* g = DBGrid1;
+    querywindow::print(this, CRP, g, QStringLiteral("drkq.rpt"), [g] {
+        querywindow::stageRows(g, QStringLiteral("datakqPT"),
+                               querywindow::copied({"卡號", "日期", "姓名", "部門", "職務", "時間1", "時間2", "時間3",
+                                                    "時間4", "late", "leavee", "absent", "hrs"}));
     });
 }
 

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -200,10 +201,13 @@ QVector<int> fieldsOf(const jet::OrderedRows& rows, const QList<Staged>& columns
 
 void stageRows(grid::BoundGrid* grid, const QString& table, const QList<Staged>& columns)
 {
+    // On the screen before the last print's rows are cleared, which takes a
+    // while after a long print.
+    ui::Progress progress(grid->window(), QStringLiteral("正在準備打印的數據……"), grid->RecordCount());
+    QCoreApplication::processEvents();
     app::db.Execute(QStringLiteral("delete * from ") + table);
     const std::unique_ptr<jet::OrderedRows> rows = grid->listedRows(app::db);
     const QVector<int> fields = fieldsOf(*rows, columns);
-    ui::Progress progress(grid->window(), QStringLiteral("正在準備打印的數據……"), grid->RecordCount());
     jet::Recordset staging = app::db.OpenRecordset(table, jet::dbOpenTable);
     int staged = 0;
     for (std::vector<jet::KeyedRow> read = rows->after(nullptr, stagedPerRead); !read.empty();

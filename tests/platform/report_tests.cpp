@@ -2,19 +2,19 @@
 #include "app.h"
 #include "recordset.h"
 #include "reportcontrol.h"
+#include "reportpreview.h"
 #include "sqlvalue.h"
 #include "testsupport.h"
 
 #include <QAction>
-#include <QGraphicsView>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QTest>
 #include <QApplication>
 #include <QDir>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
+#include <QDialog>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -131,6 +131,20 @@ protected:
     {
         app::db.Execute(QStringLiteral("insert into peoplept (卡號,姓名,部門,sex,birthday) values (%1,%2,%3,'男',#1970-01-02#)")
                             .arg(sql::text(card), sql::text(name), sql::text(building)));
+    }
+
+    // A month of swipes of a 300-person building, staged for the swipe
+    // report; the last row's card is 200000 + rows - 1.
+    void addSwipes(int rows)
+    {
+        app::db.BeginTrans();
+        for (int i = 0; i < rows; ++i)
+            app::db.Execute(QStringLiteral("insert into dataPT (姓名,部門,職務,地址,卡號,日期,時間,flag) values "
+                                           "('住戶%1','東方廣場第二座','住戶',%2,'%3',#2026-03-02#,'08:40:00','鎖一進')")
+                                .arg(i % 300)
+                                .arg(i % 100)
+                                .arg(200000 + i));
+        app::db.CommitTrans();
     }
 
     QString writePersonnelPdf()
@@ -399,7 +413,7 @@ TEST_F(Report, ThePreviewSavesWhatItShowsAsPdf)
     QString title;
     bool saved = false;
     QTimer::singleShot(0, [&] {
-        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
         if (!preview)
             return;
         title = preview->windowTitle();
@@ -433,7 +447,7 @@ TEST_F(Report, ThePreviewOpensShowingEveryButtonAndAReadablePage)
         double zoom = 0;
         bool seen = false, fitsWidth = false, atTop = false;
         QTimer::singleShot(0, [&] {
-            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
             if (!preview)
                 return;
             seen = true;
@@ -444,12 +458,12 @@ TEST_F(Report, ThePreviewOpensShowingEveryButtonAndAReadablePage)
                     hidden << action->text();
             if (auto* more = bar->findChild<QToolButton*>("qt_toolbar_ext_button"); more && more->isVisible())
                 hidden << "»";
-            auto* pages = preview->findChild<QPrintPreviewWidget*>();
+            report::PageView* pages = preview->pages();
             zoom = pages->zoomFactor();
             QTest::qWait(100);
-            const QScrollBar* down = preview->findChild<QGraphicsView*>()->verticalScrollBar();
+            const QScrollBar* down = pages->verticalScrollBar();
             atTop = down->value() == down->minimum();
-            fitsWidth = pages->zoomMode() == QPrintPreviewWidget::FitToWidth;
+            fitsWidth = pages->fitsWidth();
             preview->reject();
         });
         control.PrintReport();
@@ -477,7 +491,7 @@ TEST_F(Report, ThePreviewStaysClearOfTheMainWindowsMenuBar)
     control.setReportFileName(file("drda2.rpt"));
     QRect frame;
     QTimer::singleShot(0, [&] {
-        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+        if (auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget())) {
             frame = preview->frameGeometry();
             preview->reject();
         }
@@ -493,14 +507,7 @@ TEST_F(Report, ThePreviewStaysClearOfTheMainWindowsMenuBar)
 TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
 {
     constexpr int rows = 40000;
-    app::db.BeginTrans();
-    for (int i = 0; i < rows; ++i)
-        app::db.Execute(QStringLiteral("insert into dataPT (姓名,部門,職務,地址,卡號,日期,時間,flag) values "
-                                       "('住戶%1','東方廣場第二座','住戶',%2,'%3',#2026-03-02#,'08:40:00','鎖一進')")
-                            .arg(i % 300)
-                            .arg(i % 100)
-                            .arg(200000 + i % 300));
-    app::db.CommitTrans();
+    addSwipes(rows);
     control.setReportFileName(file("drda2.rpt"));
     bool progressShown = false;
     int pages = 0;
@@ -511,10 +518,10 @@ TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
                 progressShown = true;
                 return;
             }
-        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
         if (!preview)
             return;
-        pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+        pages = preview->pages()->pageCount();
         preview->reject();
     });
     watching.start(50);
@@ -534,7 +541,7 @@ TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
                 cancelled = true;
                 return;
             }
-        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+        if (auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget())) {
             stayedOpen = true;
             preview->reject();
         }
@@ -544,6 +551,114 @@ TEST_F(Report, ALongPreviewShowsItsProgressAndOpensOnEveryPage)
     watching.stop();
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(stayedOpen);
+}
+
+// Saving a month of swipes from the preview: the operator sees how far it
+// has come and may stop it from the bar, which leaves no file, not even half
+// of one; left to run, the file holds every page, numbered, with the last
+// row on the last page.
+TEST_F(Report, ALongSaveShowsItsProgressAndAStoppedOneLeavesNoFile)
+{
+    constexpr int rows = 40000;
+    addSwipes(rows);
+    control.setReportFileName(file("drda2.rpt"));
+    for (const bool stopping : {true, false}) {
+        SCOPED_TRACE(stopping ? "stopped" : "whole");
+        dialogs.chooseFile(file("saved"));
+        bool saving = false, progressShown = false, stopped = false, saved = false;
+        QTimer watching;  // the operator, looking at the bar while the save runs
+        QObject::connect(&watching, &QTimer::timeout, [&] {
+            if (!saving)
+                return;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* progress = qobject_cast<QProgressDialog*>(w);
+                    progress && progress->isVisible() && progress->labelText() == "正在另存為PDF……") {
+                    progressShown = true;
+                    if (stopping && !stopped && progress->value() > 0) {
+                        stopped = true;
+                        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+                    }
+                }
+        });
+        QTimer driving;  // the operator's hand on the preview's toolbar
+        QObject::connect(&driving, &QTimer::timeout, [&] {
+            auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!preview || preview->windowTitle() != "打卡數據報表" || saved)
+                return;
+            saved = true;
+            auto* bar = preview->findChild<QToolBar*>();
+            for (QAction* action : bar->actions())
+                if (action->text() == "另存為PDF") {
+                    saving = true;
+                    QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+                    saving = false;
+                }
+            preview->reject();
+        });
+        watching.start(30);
+        driving.start(50);
+        control.PrintReport();
+        ASSERT_TRUE(saved);
+        EXPECT_TRUE(progressShown);
+        if (stopping) {
+            EXPECT_TRUE(stopped);
+            EXPECT_EQ(QDir(folder()).entryList({"saved*"}), QStringList());
+            continue;
+        }
+        ASSERT_TRUE(QFile::exists(file("saved.pdf")));
+        const int pages = pdfPages(file("saved.pdf"));
+        EXPECT_EQ(pages, control.leastPages(rows));
+        const QString last = pdfText(file("saved.pdf"), pages);
+        EXPECT_TRUE(last.contains(QString::number(200000 + rows - 1)));
+        EXPECT_TRUE(last.contains(QStringLiteral("第 %1 頁，共 %1 頁").arg(pages)));
+    }
+}
+
+// The preview's toolbar takes the operator from page to page and zooms, as
+// the page number shows; the page typed into its box is the one shown.
+TEST_F(Report, ThePreviewGoesFromPageToPageAndZooms)
+{
+    addSwipes(300);
+    control.setReportFileName(file("drda2.rpt"));
+    const int pages = int(control.leastPages(300));
+    ASSERT_GE(pages, 5);
+    QStringList seen;
+    double fitted = 0, zoomed = 0;
+    bool refitted = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        auto* bar = preview->findChild<QToolBar*>();
+        auto* field = preview->findChild<QLineEdit*>("pageNumEdit");
+        const auto press = [&](const QString& text) {
+            for (QAction* action : bar->actions())
+                if (action->text() == text)
+                    QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+            QTest::qWait(20);
+            seen << field->text() + "=" + QString::number(preview->pages()->currentPage());
+        };
+        press("最後一頁");
+        press("上一頁");
+        press("第一頁");
+        press("下一頁");
+        field->selectAll();
+        QTest::keyClicks(field, "3");
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::qWait(20);
+        seen << field->text() + "=" + QString::number(preview->pages()->currentPage());
+        fitted = preview->pages()->zoomFactor();
+        press("放大");
+        zoomed = preview->pages()->zoomFactor();
+        press("適合寬度");
+        refitted = preview->pages()->fitsWidth() && preview->pages()->zoomFactor() == fitted;
+        preview->reject();
+    });
+    control.PrintReport();
+    const QString last = QString::number(pages), before = QString::number(pages - 1);
+    EXPECT_EQ(seen, QStringList({last + "=" + last, before + "=" + before, "1=1", "2=2", "3=3", "3=3", "3=3"}));
+    EXPECT_GT(zoomed, fitted);
+    EXPECT_TRUE(refitted);
 }
 
 }  // namespace

@@ -212,4 +212,31 @@ TEST_F(Attendance, AnEditedCellReachesItsOwnRow)
     EXPECT_EQ(count("datakq", "late=3"), 1);
 }
 
+// A month of a large site's attendance: the rows are made ready for the
+// print under a bar, every listed row in the grid's order, and 取消 on the
+// bar stops the print, leaving the last print's rows.
+TEST_F(Attendance, AMonthOfAttendanceIsStagedUnderABarThatStops)
+{
+    constexpr int cards = 700, days = 30;
+    app::db.BeginTrans();
+    for (int i = 0; i < cards * days; ++i)
+        kq(QStringLiteral("3%1").arg(i % cards, 5, 10, QLatin1Char('0')), d1.addDays(i / cards),
+           QStringLiteral("住戶%1").arg(i % cards), "東方廣場第二座", i % 40);
+    app::db.CommitTrans();
+    const int rows = cards * days + 5;
+    pick(w->Corder, 1);
+    click(w->Ccx);
+    EXPECT_EQ(printLong(w->Command2, w->DBGrid1, "datakqPT"), rows);
+    EXPECT_EQ(column("datakqPT", "卡號"), listed(w->DBGrid1, "卡號"));
+
+    pick(w->Corder, 0);
+    click(w->Ccx);
+    const StoppedBar stopped = printStoppedAtItsBar(w->Command2);
+    EXPECT_EQ(stopped.label, "正在準備打印的數據……");
+    EXPECT_EQ(stopped.maximum, rows);
+    EXPECT_EQ(prints, 1);
+    EXPECT_EQ(count("datakqPT"), rows);
+    EXPECT_EQ(column("datakqPT", "卡號").first(), "000101");
+}
+
 }  // namespace

@@ -14,8 +14,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 namespace reportstest {
 
@@ -162,6 +165,23 @@ int QueryWindowTest::printLong(QWidget* button, grid::BoundGrid* grid, const QSt
     dialogs.answer(ui::vbYes);
     click(button);
     return staged;
+}
+
+QueryWindowTest::StoppedBar QueryWindowTest::printStoppedAtItsBar(QWidget* button)
+{
+    StoppedBar stopped;
+    QTimer operatorWatching;
+    QObject::connect(&operatorWatching, &QTimer::timeout, [&] {
+        auto* progress = button->window()->findChild<QProgressDialog*>();
+        if (!progress || !progress->isVisible() || stopped.maximum >= 0)
+            return;
+        stopped = {progress->labelText(), progress->maximum()};
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    operatorWatching.start(20);
+    dialogs.answer(ui::vbYes);
+    click(button);
+    return stopped;
 }
 
 QString QueryWindowTest::printedText() const

@@ -51,6 +51,15 @@ protected:
     // (-1 when none was); the handed report is counted, not written.
     int printLong(QWidget* button, grid::BoundGrid* grid, const QString& table);
 
+    // A long print stopped at its bar: presses the print button, answers
+    // yes, and clicks 取消 on the first bar that shows over the window.
+    // Returns that bar's label and maximum (none shown: empty and -1).
+    struct StoppedBar {
+        QString label;
+        int maximum = -1;
+    };
+    StoppedBar printStoppedAtItsBar(QWidget* button);
+
     // What the last print wrote (a PDF read back as text with its blanks
     // removed), and how many prints were shown.
     QString printedText() const;

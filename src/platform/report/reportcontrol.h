@@ -21,7 +21,8 @@ public:
     QString ReportFileName() const;
 
     // The preview window, modal. Throws ReportError (template) or
-    // jet::DbError (staging table) before showing anything.
+    // jet::DbError (staging table) before showing anything; tells the
+    // operator, and returns, when there is not the memory for the report.
     void PrintReport(QWidget* parent = nullptr) const;
     // The fewest pages the template makes of so many rows, for telling the
     // operator before a long print. Throws ReportError for a faulty template.

@@ -1,48 +1,19 @@
 #include "reportpages.h"
 
-#include "database.h"
-#include "fieldtext.h"
-#include "recordset.h"
 #include "reportrows.h"
+#include "stagedrows.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
 
 namespace report {
-
-ReportContent readContent(const Template& layout, const QString& databaseFile)
-{
-    ReportContent content;
-    content.layout = layout;
-    jet::Database db = jet::OpenDatabase(databaseFile);
-    jet::Recordset rs = db.OpenRecordset(layout.table, jet::dbOpenSnapshot);
-    const QStringList names = rs.FieldNames();
-    QVector<int> fields;
-    for (const Column& c : layout.columns) {
-        const auto at = std::find_if(names.begin(), names.end(), [&](const QString& n) {
-            return n.compare(c.field, Qt::CaseInsensitive) == 0;
-        });
-        if (at == names.end())
-            throw ReportError(QStringLiteral("資料表 %1 中沒有欄位「%2」").arg(layout.table, c.field));
-        fields << static_cast<int>(at - names.begin());
-    }
-    while (!rs.Eof()) {
-        QStringList texts;
-        texts.reserve(fields.size());
-        for (int f : fields)
-            texts << jet::fieldText(rs.Field(f));
-        content.rows << std::move(texts);
-        rs.MoveNext();
-    }
-    rs.Close();
-    db.Close();
-    return content;
-}
 
 void setUpPage(const Template& layout, QPagedPaintDevice& device)
 {
@@ -53,14 +24,28 @@ void setUpPage(const Template& layout, QPagedPaintDevice& device)
 
 namespace {
 
-// Rows of work between two reports of progress.
-constexpr qint64 reportedEvery = 500;
+// Rows read from the staging table at a time while laying out, and while
+// drawing one page.
+constexpr int rowsPerRead = 1000;
+constexpr int rowsPerPageRead = 64;
 
 // Its map gives every ideograph a glyph of its own: the PDF's text layer
 // names each glyph by the first character the font maps to it, and fonts
 // that share one glyph between an ideograph and the Kangxi radical drawn
 // alike (人 and ⼈) make saved reports extract, and search, as radicals.
 const QString fontFamily = QStringLiteral("WenQuanYi Zen Hei");
+
+// Pages are measured on a PDF device that is never drawn on: its text
+// metrics are those of every target the pages are drawn on at its scale.
+std::unique_ptr<QPagedPaintDevice> metricsDevice(const Template& layout)
+{
+    auto* sink = new QBuffer;
+    sink->open(QIODevice::WriteOnly);
+    auto device = std::make_unique<QPdfWriter>(sink);
+    sink->setParent(device.get());
+    setUpPage(layout, *device);
+    return device;
+}
 
 // The template's columns split into groups that each fit across a page.
 // Every group after the first starts with the first column again, when
@@ -88,6 +73,18 @@ QVector<QVector<int>> columnGroups(const QVector<double>& widths, double pageWid
     return groups;
 }
 
+// A font of the template's size in the device's pixels, so it prints alike
+// on a device drawn on at another scale.
+QFont sizedFont(double points, bool bold, const QPaintDevice& device)
+{
+    QFont font(fontFamily);
+    font.setPixelSize(std::max(1, qRound(points * device.logicalDpiY() / 72.0)));
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
 struct PageGeometry {
     QFont titleFont;
     QFont bodyFont;
@@ -99,38 +96,64 @@ struct PageGeometry {
     double pitch = 0;       // one line of a cell
     double gap = 0;         // above and below a row's lines
     double padding = 0;     // one millimetre
+    QVector<double> widths, inner;
+    WrappedRow header;
+    double headerHeight = 0;
+    double bodyTop = 0;
+    double bodyHeight = 0;
+    QVector<QVector<int>> groups;
+
+    PageGeometry(const Template& layout, QPagedPaintDevice& device)
+    {
+        bodyFont = sizedFont(layout.fontSize, false, device);
+        captionFont = sizedFont(layout.fontSize, true, device);
+        titleFont = sizedFont(layout.fontSize + 5, true, device);
+        width = device.width();
+        height = device.height();
+        const QFontMetricsF body(bodyFont, &device);
+        titleHeight = QFontMetricsF(titleFont, &device).lineSpacing() * 1.3;
+        lineHeight = body.lineSpacing() * 1.2;
+        pitch = body.lineSpacing();
+        gap = body.lineSpacing() * 0.4;
+        padding = device.logicalDpiX() / 25.4;
+        const double mm = padding;
+        QStringList captions;
+        for (const Column& c : layout.columns) {
+            widths << std::min(c.width * mm, width);
+            inner << std::max(widths.back() - 2 * padding, mm);
+            captions << c.caption;
+        }
+        // Rows are as tall on every page of their column groups, so the
+        // pages of one run of rows can be laid side by side.
+        header = wrapRow(captions, inner, captionFont, &device);
+        headerHeight = header.lines * pitch + gap;
+        bodyTop = titleHeight + lineHeight + padding * 2 + headerHeight;
+        const double footerHeight = lineHeight + padding * 2;
+        bodyHeight = height - bodyTop - footerHeight;
+        groups = columnGroups(widths, width);
+    }
 };
 
-PageGeometry geometry(const Template& layout, QPagedPaintDevice& device)
-{
-    PageGeometry g;
-    g.bodyFont = QFont(fontFamily);
-    g.bodyFont.setPointSizeF(layout.fontSize);
-    g.captionFont = g.bodyFont;
-    g.captionFont.setBold(true);
-    g.titleFont = g.captionFont;
-    g.titleFont.setPointSizeF(layout.fontSize + 5);
-    g.width = device.width();
-    g.height = device.height();
-    const QFontMetricsF body(g.bodyFont, &device);
-    g.titleHeight = QFontMetricsF(g.titleFont, &device).lineSpacing() * 1.3;
-    g.lineHeight = body.lineSpacing() * 1.2;
-    g.pitch = body.lineSpacing();
-    g.gap = body.lineSpacing() * 0.4;
-    g.padding = device.logicalDpiX() / 25.4;
-    return g;
-}
+// Where a run of rows across the page begins: after the row of 'before'
+// (at the first row when there is none), at that row's line 'firstLine'.
+struct PagedReport::BandStart {
+    bool atFirstRow = true;
+    jet::RowKey before;
+    int firstLine = 0;
+};
+
+namespace {
 
 // The lines [first, first + count) of each cell of the group, one row.
 void drawCells(QPainter& p, const QVector<int>& group, const QVector<double>& widths, const WrappedRow& row,
-               int first, int count, double top, const PageGeometry& g)
+               int first, int count, double top, double padding, double gap, double pitch)
 {
     double left = 0;
     for (int c : group) {
         const QStringList& lines = row.cells[c];
-        const double inner = widths[c] - 2 * g.padding;
+        const double inner = widths[c] - 2 * padding;
         for (int k = 0; k < count && first + k < lines.size(); ++k)
-            p.drawText(QRectF(left + g.padding, top + g.gap / 2 + k * g.pitch, inner, g.pitch),
+            p.drawText(QRectF(left + padding, top + gap / 2 + k * pitch, inner, pitch),
                        Qt::AlignLeft | Qt::AlignVCenter, lines[first + k]);
         left += widths[c];
     }
@@ -138,121 +161,175 @@ void drawCells(QPainter& p, const QVector<int>& group, const QVector<double>& wi
 
 }  // namespace
 
-qint64 leastPages(const Template& layout, qint64 rows, QPagedPaintDevice& device)
+PagedReport::PagedReport(const Template& layout, const QString& databaseFile, const QString& company, const QDate& date)
+    : form(layout), company(company), date(date), rows(std::make_unique<StagedRows>(layout, databaseFile)),
+      metrics(metricsDevice(layout)), g(std::make_unique<PageGeometry>(layout, *metrics)),
+      groupCount(std::max<int>(1, int(g->groups.size())))
 {
-    const PageGeometry g = geometry(layout, device);
-    const double mm = device.logicalDpiX() / 25.4;
-    QVector<double> widths;
-    int captionLines = 1;
-    for (const Column& c : layout.columns) {
-        widths << std::min(c.width * mm, g.width);
-        const double inner = std::max(widths.back() - 2 * g.padding, mm);
-        captionLines = std::max(captionLines, int(wrapCell(c.caption, g.captionFont, &device, inner).size()));
-    }
-    const double bodyTop = g.titleHeight + g.lineHeight + g.padding * 2 + captionLines * g.pitch + g.gap;
-    const double footerHeight = g.lineHeight + g.padding * 2;
-    const qint64 perPage = std::max<qint64>(1, qint64((g.height - bodyTop - footerHeight) / (g.pitch + g.gap)));
-    const qint64 bands = std::max<qint64>(1, (rows + perPage - 1) / perPage);
-    return bands * columnGroups(widths, g.width).size();
+    bands.push_back({});
 }
 
-int paintReport(const ReportContent& content, QPagedPaintDevice& device, const PaintProgress& progress)
-{
-    const Template& layout = content.layout;
-    const PageGeometry g = geometry(layout, device);
-    const double mm = device.logicalDpiX() / 25.4;
-    QVector<double> widths, inner;
-    QStringList captions;
-    for (const Column& c : layout.columns) {
-        widths << std::min(c.width * mm, g.width);
-        inner << std::max(widths.back() - 2 * g.padding, mm);
-        captions << c.caption;
-    }
-    // Rows are as tall on every page of their column groups, so the pages
-    // of one run of rows can be laid side by side.
-    const WrappedRow header = wrapRow(captions, inner, g.captionFont, &device);
-    QVector<WrappedRow> rows;
-    QVector<int> rowLines;
-    rows.reserve(content.rows.size());
-    const qint64 work = 2 * qint64(content.rows.size());
-    qint64 done = 0;
-    bool going = true;
-    const auto tell = [&](qint64 more) {
-        const qint64 before = done;
-        done += more;
-        if (progress && going && (done / reportedEvery != before / reportedEvery || done == work))
-            going = progress(done, work);
-        return going;
-    };
-    for (const QStringList& texts : content.rows) {
-        rows << wrapRow(texts, inner, g.bodyFont, &device);
-        rowLines << rows.back().lines;
-        if (!tell(1))
-            return 0;
-    }
-    const double headerHeight = header.lines * g.pitch + g.gap;
-    const double bodyTop = g.titleHeight + g.lineHeight + g.padding * 2 + headerHeight;
-    const double footerHeight = g.lineHeight + g.padding * 2;
-    const QVector<QVector<RowSlice>> bands = cutIntoPages(rowLines, g.height - bodyTop - footerHeight, g.pitch, g.gap);
-    const QVector<QVector<int>> groups = columnGroups(widths, g.width);
-    const int pages = static_cast<int>(bands.size() * groups.size());
-    const QString dateText = QStringLiteral("日期：") + content.date.toString(QStringLiteral("yyyy-MM-dd"));
+PagedReport::~PagedReport() = default;
 
-    QPainter p;
-    if (!p.begin(&device))
-        throw ReportError(QStringLiteral("無法輸出報表"));
+int PagedReport::pageCount() const { return int(bands.size()) * groupCount; }
+
+QRectF PagedReport::paper() const
+{
+    const QPageLayout page = metrics->pageLayout();
+    const QRect whole = page.fullRectPixels(resolution()), printed = page.paintRectPixels(resolution());
+    return QRectF(whole.topLeft() - printed.topLeft(), whole.size());
+}
+
+int PagedReport::resolution() const { return metrics->logicalDpiX(); }
+
+bool PagedReport::layOut(const PaintProgress& progress)
+{
+    bands.clear();
+    bands.push_back({});
+    const qint64 total = rows->count();
+    qint64 done = 0;
+    // The row being added and the key of the row before it: a page that
+    // fills while it is added is followed by that row's next line or by
+    // the next row.
+    int current = 0, currentLines = 0;
+    jet::RowKey before, currentKey;
+    PageCutter cutter(g->bodyHeight, g->pitch, g->gap, [&](const QVector<RowSlice>& page) {
+        const RowSlice& last = page.back();
+        const int end = last.firstLine + last.lineCount;
+        if (last.row == current && end < currentLines)
+            bands.push_back({current == 0, before, end});
+        else if (last.row == current)
+            bands.push_back({false, currentKey, 0});
+        else
+            bands.push_back({false, before, 0});
+    });
+    std::vector<StagedRows::Row> read = rows->after(nullptr, rowsPerRead);
+    while (!read.empty()) {
+        for (StagedRows::Row& row : read) {
+            currentKey = std::move(row.key);
+            currentLines = wrapRow(row.texts, g->inner, g->bodyFont, metrics.get()).lines;
+            cutter.add(current, currentLines);
+            before = currentKey;
+            ++current;
+        }
+        done += qint64(read.size());
+        if (progress && !progress(done, std::max(total, done))) {
+            bands.clear();
+            bands.push_back({});
+            return false;
+        }
+        read = rows->after(&before, rowsPerRead);
+    }
+    if (bands.size() > 1 && cutter.unfinished().isEmpty())
+        bands.pop_back();
+    return true;
+}
+
+void PagedReport::paintPage(QPainter& p, int page) const
+{
+    const BandStart& start = bands.at(std::clamp(page / groupCount, 0, int(bands.size()) - 1));
+    const QVector<int>& group = g->groups.value(page % groupCount);
+
+    // The band's rows, read and cut afresh from its start until its page is full.
+    QVector<WrappedRow> wrapped;
+    QVector<RowSlice> slices;
+    bool full = false;
+    PageCutter cutter(g->bodyHeight, g->pitch, g->gap, [&](const QVector<RowSlice>& done) {
+        if (!full)
+            slices = done;
+        full = true;
+    });
+    jet::RowKey last = start.before;
+    const jet::RowKey* from = start.atFirstRow ? nullptr : &last;
+    while (!full) {
+        std::vector<StagedRows::Row> read = rows->after(from, rowsPerPageRead);
+        if (read.empty())
+            break;
+        for (StagedRows::Row& row : read) {
+            wrapped << wrapRow(row.texts, g->inner, g->bodyFont, metrics.get());
+            cutter.add(int(wrapped.size()) - 1, wrapped.back().lines, wrapped.size() == 1 ? start.firstLine : 0);
+            if (full)
+                break;
+        }
+        last = std::move(read.back().key);
+        from = &last;
+    }
+    if (!full)
+        slices = cutter.unfinished();
+
+    const double mm = g->padding;
+    double groupWidth = 0;
+    for (int c : group)
+        groupWidth += g->widths[c];
     QPen rule(Qt::black);
     rule.setWidthF(mm * 0.2);
     QPen rowRule(Qt::gray);
     rowRule.setWidthF(mm * 0.1);
-    const QPen text = p.pen();
-    int page = 0;
-    for (const QVector<RowSlice>& band : bands) {
-        if (!going)
-            break;
-        for (const QVector<int>& group : groups) {
-            if (page > 0)
-                device.newPage();
-            ++page;
-            double groupWidth = 0;
-            for (int c : group)
-                groupWidth += widths[c];
+    const QPen text(Qt::black);
 
-            p.setFont(g.titleFont);
-            p.drawText(QRectF(0, 0, g.width, g.titleHeight), Qt::AlignCenter, layout.title);
-            p.setFont(g.bodyFont);
-            const QRectF info(0, g.titleHeight, g.width, g.lineHeight);
-            p.drawText(info, Qt::AlignLeft | Qt::AlignVCenter, content.company);
-            p.drawText(info, Qt::AlignRight | Qt::AlignVCenter, dateText);
+    p.setPen(text);
+    p.setFont(g->titleFont);
+    p.drawText(QRectF(0, 0, g->width, g->titleHeight), Qt::AlignCenter, form.title);
+    p.setFont(g->bodyFont);
+    const QRectF info(0, g->titleHeight, g->width, g->lineHeight);
+    p.drawText(info, Qt::AlignLeft | Qt::AlignVCenter, company);
+    p.drawText(info, Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("日期：") + date.toString(QStringLiteral("yyyy-MM-dd")));
 
-            double top = bodyTop - headerHeight;
-            p.setFont(g.captionFont);
-            drawCells(p, group, widths, header, 0, header.lines, top, g);
-            top = bodyTop;
-            p.setPen(rule);
+    double top = g->bodyTop - g->headerHeight;
+    p.setFont(g->captionFont);
+    drawCells(p, group, g->widths, g->header, 0, g->header.lines, top, g->padding, g->gap, g->pitch);
+    top = g->bodyTop;
+    p.setPen(rule);
+    p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
+
+    p.setFont(g->bodyFont);
+    for (const RowSlice& slice : slices) {
+        if (&slice != &slices.front()) {
+            p.setPen(rowRule);
             p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
-
-            p.setFont(g.bodyFont);
-            for (const RowSlice& slice : band) {
-                if (&slice != &band.front()) {
-                    p.setPen(rowRule);
-                    p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
-                }
-                p.setPen(text);
-                drawCells(p, group, widths, rows[slice.row], slice.firstLine, slice.lineCount, top, g);
-                top += slice.lineCount * g.pitch + g.gap;
-            }
-            p.setPen(rule);
-            p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
-            p.setPen(text);
-
-            p.drawText(QRectF(0, g.height - g.lineHeight, g.width, g.lineHeight), Qt::AlignCenter,
-                       QStringLiteral("第 %1 頁，共 %2 頁").arg(page).arg(pages));
         }
-        tell(std::count_if(band.begin(), band.end(), [](const RowSlice& slice) { return slice.firstLine == 0; }));
+        p.setPen(text);
+        drawCells(p, group, g->widths, wrapped[slice.row], slice.firstLine, slice.lineCount, top, g->padding, g->gap,
+                  g->pitch);
+        top += slice.lineCount * g->pitch + g->gap;
+    }
+    p.setPen(rule);
+    p.drawLine(QPointF(0, top), QPointF(groupWidth, top));
+    p.setPen(text);
+    p.drawText(QRectF(0, g->height - g->lineHeight, g->width, g->lineHeight), Qt::AlignCenter,
+               QStringLiteral("第 %1 頁，共 %2 頁").arg(page + 1).arg(pageCount()));
+}
+
+bool printPages(const PagedReport& report, QPagedPaintDevice& device, const PaintProgress& progress)
+{
+    QPainter p;
+    if (!p.begin(&device))
+        throw ReportError(QStringLiteral("無法輸出報表"));
+    const double scale = double(device.logicalDpiX()) / report.resolution();
+    const int pages = report.pageCount();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            device.newPage();
+        p.resetTransform();
+        p.scale(scale, scale);
+        report.paintPage(p, page);
+        if (progress && !progress(page + 1, pages)) {
+            p.end();
+            return false;
+        }
     }
     p.end();
-    return page;
+    return true;
+}
+
+qint64 leastPages(const Template& layout, qint64 rows)
+{
+    const std::unique_ptr<QPagedPaintDevice> device = metricsDevice(layout);
+    const PageGeometry g(layout, *device);
+    const qint64 perPage = std::max<qint64>(1, qint64(g.bodyHeight / (g.pitch + g.gap)));
+    const qint64 bands = std::max<qint64>(1, (rows + perPage - 1) / perPage);
+    return bands * g.groups.size();
 }
 
 }  // namespace report

@@ -42,38 +42,34 @@ WrappedRow wrapRow(const QStringList& texts, const QVector<double>& widths, cons
     return row;
 }
 
-QVector<QVector<RowSlice>> cutIntoPages(const QVector<int>& rowLines, double pageHeight, double pitch, double gap)
+PageCutter::PageCutter(double pageHeight, double pitch, double gap, PageDone done)
+    : pageHeight(pageHeight), pitch(pitch), gap(gap), wholePage(std::max(1, fitting(pageHeight))), done(std::move(done))
 {
-    const auto fitting = [&](double room) { return static_cast<int>(std::floor((room - gap) / pitch)); };
-    const int wholePage = std::max(1, fitting(pageHeight));
-    QVector<QVector<RowSlice>> pages;
-    QVector<RowSlice> page;
-    double used = 0;
-    for (int r = 0; r < rowLines.size(); ++r) {
-        int first = 0;
-        while (first < rowLines[r]) {
-            const int rest = rowLines[r] - first;
-            const int fit = fitting(pageHeight - used);
-            if (fit >= rest) {
-                page << RowSlice{r, first, rest};
-                used += rest * pitch + gap;
-                break;
-            }
-            // A row that a fresh page holds whole waits for it; a longer one
-            // fills this page and goes on over the next.
-            if (page.isEmpty() || (rest > wholePage && fit >= 1)) {
-                const int taken = std::max(1, fit);
-                page << RowSlice{r, first, taken};
-                first += taken;
-            }
-            pages << page;
-            page.clear();
-            used = 0;
+}
+
+int PageCutter::fitting(double room) const { return static_cast<int>(std::floor((room - gap) / pitch)); }
+
+void PageCutter::add(int row, int lines, int first)
+{
+    while (first < lines) {
+        const int rest = lines - first;
+        const int fit = fitting(pageHeight - used);
+        if (fit >= rest) {
+            page << RowSlice{row, first, rest};
+            used += rest * pitch + gap;
+            return;
         }
+        // A row that a fresh page holds whole waits for it; a longer one
+        // fills this page and goes on over the next.
+        if (page.isEmpty() || (rest > wholePage && fit >= 1)) {
+            const int taken = std::max(1, fit);
+            page << RowSlice{row, first, taken};
+            first += taken;
+        }
+        done(page);
+        page.clear();
+        used = 0;
     }
-    if (!page.isEmpty() || pages.isEmpty())
-        pages << page;
-    return pages;
 }
 
 }  // namespace report

@@ -2,6 +2,7 @@
 #include <QFont>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 class QPaintDevice;
 
@@ -26,10 +27,30 @@ struct RowSlice {
     int lineCount = 0;
 };
 
-// Cuts the rows into pages: each page holds what fits in `pageHeight`, a
-// row taking `lines * pitch + gap`. A row that doesn't fit on the page
-// goes to the next one; a row longer than a whole page continues on the
-// pages after it. Always at least one page, empty when there are no rows.
-QVector<QVector<RowSlice>> cutIntoPages(const QVector<int>& rowLines, double pageHeight, double pitch, double gap);
+// Cuts rows into pages as they come, one row at a time: each page holds
+// what fits in `pageHeight`, a row taking `lines * pitch + gap`. A row that
+// doesn't fit on the page goes to the next one; a row longer than a whole
+// page continues on the pages after it. A page is handed on when it is
+// full; what is left once the rows end is the last page (empty when there
+// were no rows). Nothing but the page being filled is held, so a cutter
+// started afresh at any page's first slice cuts that page as it was cut.
+class PageCutter {
+public:
+    using PageDone = std::function<void(const QVector<RowSlice>& page)>;
+    PageCutter(double pageHeight, double pitch, double gap, PageDone done);
+
+    // The lines [first, lines) of a row, after the rows added before it.
+    void add(int row, int lines, int first = 0);
+    const QVector<RowSlice>& unfinished() const { return page; }
+
+private:
+    int fitting(double room) const;
+
+    double pageHeight, pitch, gap;
+    int wholePage;
+    PageDone done;
+    QVector<RowSlice> page;
+    double used = 0;
+};
 
 }  // namespace report
