@@ -131,6 +131,8 @@ QString folderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 // these that it may write.
 QString engineTemporaryFolder()
 {
+    if (sqlite3_temp_directory)
+        return QString::fromUtf8(sqlite3_temp_directory);
     QStringList candidates;
     for (const char* variable : {"SQLITE_TMPDIR", "TMPDIR"})
         if (const QString v = qEnvironmentVariable(variable); !v.isEmpty())
