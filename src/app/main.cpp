@@ -4,6 +4,7 @@
 #include "menuwindows.h"
 #include "msgbox.h"
 #include "placement.h"
+#include "pointer.h"
 #include "programfolder.h"
 #include "safetynet.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("kestrom"));
     ui::applyProgramLook();
     ui::dropNulInEntryBoxes();
+    ui::showHourglassWhileDbWaits();
     logMessagesForTests();
 
     // A second copy would compact the database under the first one's feet.

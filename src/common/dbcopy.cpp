@@ -2,8 +2,10 @@
 
 #include "database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
@@ -73,15 +75,51 @@ void keepModeAndGroup(const QString& from, const QString& to)
     }
 }
 
+// What an earlier copy into the target, stopped before its rename, left:
+// the half-made file and its engine's journal.
+const QString partial = QStringLiteral(".partial-");
+
+// The longest name, in bytes, a file of that folder may have.
+qsizetype nameMax(const QString& folder)
+{
+    const long max = ::pathconf(native(folder).constData(), _PC_NAME_MAX);
+    return max > 0 ? max : 255;
+}
+
+// The start of the names of the target's half-made copies: its own name,
+// cut short where that, the copy's mark and its journal's would not fit in
+// a name.
+QString partialMark(const QFileInfo& target)
+{
+    const qsizetype room = nameMax(target.absolutePath()) - native(partial).size() - 6 - qsizetype(std::strlen("-journal"));
+    QString name = target.fileName();
+    while (!name.isEmpty() && native(name).size() > room)
+        name.chop(1);
+    return name + partial;
+}
+
+void removeLeftovers(const QFileInfo& target)
+{
+    const QDir folder = target.absoluteDir();
+    const QString mark = partialMark(target);
+    static const QRegularExpression own(QStringLiteral("^[A-Za-z0-9]{6}(-journal|-wal|-shm)?$"));
+    for (const QString& name : folder.entryList({mark + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System))
+        if (own.match(name.mid(mark.size())).hasMatch())
+            QFile::remove(folder.filePath(name));
+}
+
 }  // namespace
 
 QString compactOver(const QString& source, const QString& target)
 {
     const QFileInfo info(target);
+    if (const qsizetype max = nameMax(info.absolutePath()); native(info.fileName()).size() > max)
+        return QStringLiteral("無法寫入 %1：文件名太長，最多 %2 個字節。").arg(target).arg(max);
+    removeLeftovers(info);
     QString copy;
     {
         // A name of its own beside the target; the compaction makes the file anew.
-        QTemporaryFile reserve(info.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+        QTemporaryFile reserve(info.absoluteDir().filePath(partialMark(info) + QStringLiteral("XXXXXX")));
         if (!reserve.open())
             return QStringLiteral("無法在 %1 寫入文件：%2").arg(info.absolutePath(), reserve.errorString());
         copy = reserve.fileName();

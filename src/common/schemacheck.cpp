@@ -99,40 +99,94 @@ QString schemaMismatch(const QString& path)
     return QStringLiteral("%1 不是本系統的數據庫，缺少 %2").arg(path, missing.join(QStringLiteral("、")));
 }
 
-QString makeMissingIndexes(const QString& path)
+namespace {
+
+// The installed indexes a file lacks: their names and the statements that make them.
+QList<QPair<QString, QString>> missingIndexes(sqlite3* file)
 {
     Handle wanted;
     installed(wanted);
-    Handle file;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &file.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
-    sqlite3_busy_timeout(file.db, 5000);
     QSet<QString> present;
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(file.db, "select lower(name) from sqlite_master where type = 'index'", -1, &st, nullptr);
+    sqlite3_prepare_v2(file, "select lower(name) from sqlite_master where type = 'index'", -1, &st, nullptr);
     while (sqlite3_step(st) == SQLITE_ROW)
         present.insert(text(st, 0));
     sqlite3_finalize(st);
 
-    sqlite3_prepare_v2(wanted.db, "select name, sql from sqlite_master where type = 'index' and sql is not null", -1,
-                       &st, nullptr);
-    QString failure;
+    QList<QPair<QString, QString>> out;
     static const QRegularExpression create(QStringLiteral("^\\s*create\\s+(unique\\s+)?index\\s+"),
                                            QRegularExpression::CaseInsensitiveOption);
-    while (failure.isEmpty() && sqlite3_step(st) == SQLITE_ROW) {
+    sqlite3_prepare_v2(wanted.db, "select name, sql from sqlite_master where type = 'index' and sql is not null", -1,
+                       &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
         const QString name = text(st, 0);
         if (present.contains(name.toLower()))
             continue;
         QString statement = text(st, 1);
         statement.replace(create, QStringLiteral("create \\1index if not exists "));
-        char* error = nullptr;
-        if (sqlite3_exec(file.db, statement.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
-            failure = QStringLiteral("%1 缺少索引 %2，無法補建：%3")
-                          .arg(path, name, QString::fromUtf8(error ? error : sqlite3_errmsg(file.db)));
-        sqlite3_free(error);
+        out.append({name, statement});
     }
     sqlite3_finalize(st);
-    return failure;
+    return out;
+}
+
+// `shownAs` names the file for the operator.
+QString makeIndexes(sqlite3* file, const QString& shownAs)
+{
+    for (const auto& [name, statement] : missingIndexes(file)) {
+        char* error = nullptr;
+        const bool made = sqlite3_exec(file, statement.toUtf8().constData(), nullptr, nullptr, &error) == SQLITE_OK;
+        const QString why = QString::fromUtf8(error ? error : sqlite3_errmsg(file));
+        sqlite3_free(error);
+        if (!made)
+            return QStringLiteral("%1 缺少索引 %2，無法補建：%3").arg(shownAs, name, why);
+    }
+    return QString();
+}
+
+// Whether the engine finds every page of the file whole; the file is only read.
+bool isWhole(sqlite3* file)
+{
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(file, "pragma integrity_check(1)", -1, &st, nullptr) != SQLITE_OK)
+        return false;
+    const bool whole = sqlite3_step(st) == SQLITE_ROW && text(st, 0) == QLatin1String("ok");
+    sqlite3_finalize(st);
+    return whole;
+}
+
+}  // namespace
+
+QString makeMissingIndexes(const QString& path)
+{
+    Handle file;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &file.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
+    sqlite3_busy_timeout(file.db, 5000);
+    return makeIndexes(file.db, path);
+}
+
+QString unfitForStart(const QString& path)
+{
+    if (const QString wrong = schemaMismatch(path); !wrong.isEmpty())
+        return wrong;
+    Handle file;
+    if (!openForReading(path, file))
+        return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
+    if (!isWhole(file.db))
+        return QStringLiteral("%1 已損壞，不能使用。").arg(path);
+    if (missingIndexes(file.db).isEmpty())
+        return QString();
+    // The indexes are tried on a private copy that goes with its handle, so
+    // the file stays as it was whatever medium it lies on.
+    Handle trial;
+    sqlite3_open_v2("", &trial.db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_backup* copy = sqlite3_backup_init(trial.db, "main", file.db, "main");
+    const bool copied = copy && sqlite3_backup_step(copy, -1) == SQLITE_DONE;
+    sqlite3_backup_finish(copy);
+    if (!copied)
+        return QStringLiteral("%1 無法讀取：%2").arg(path, QString::fromUtf8(sqlite3_errmsg(trial.db)));
+    return makeIndexes(trial.db, path);
 }
 
 }  // namespace dbfile

@@ -14,4 +14,10 @@ QString schemaMismatch(const QString& path);
 // when every one is there; otherwise which could not be made, and why.
 QString makeMissingIndexes(const QString& path);
 
+// What would stop a start on a database file: a table or column of the
+// installed schema missing, a damaged page, or an index the log-in would
+// have to make again that its rows don't allow (two rows under one unique
+// key). Empty text when a start would take it. The file is only read.
+QString unfitForStart(const QString& path);
+
 }  // namespace dbfile

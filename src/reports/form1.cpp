@@ -202,7 +202,12 @@ void Form1::Command3_Click()
         ui::MsgBox(QStringLiteral("選擇數据庫錯誤！"));
         return;
     }
-    if (const QString wrong = dbfile::schemaMismatch(chosen); !wrong.isEmpty()) {
+    QString wrong;
+    {
+        Hourglass wait;  // every page of the file is read
+        wrong = dbfile::unfitForStart(chosen);
+    }
+    if (!wrong.isEmpty()) {
         ui::MsgBox(QStringLiteral("選擇數据庫錯誤！\n") + wrong);
         return;
     }

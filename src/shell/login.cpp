@@ -67,8 +67,12 @@ bool login::Form_Load()
     } catch (const jet::DbError& e) {
         failure = e.message();
     }
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
+        // Told now, not at the first store of some window.
+        if (const QString closed = jet::writeRefusal(app::databaseFile()); !closed.isEmpty())
+            ui::MsgBox(closed + QStringLiteral("\n程序可以查看數據，但不能保存任何改動。"), 48);
         return true;
+    }
     app::db.Close();
     ui::MsgBox(QStringLiteral("無法打開數據庫文件 %1\n%2\n\n程序將退出。").arg(app::databaseFile(), failure), 16);
     return false;

@@ -7,6 +7,13 @@
 #include "sqlvalue.h"
 #include "operator.h"
 #include "testsupport.h"
+#include "pointer.h"
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <QApplication>
 #include <QClipboard>
@@ -244,6 +251,44 @@ TEST_F(Departments, RefusedDeleteKeepsEverythingAndClaimsNothing)
     EXPECT_EQ(count("faka"), 1);
     EXPECT_EQ(count("dfaka"), 0);
     EXPECT_EQ(count("department", "部門='西座'"), 1);
+}
+
+// Another program holds the file exclusively: an addition waits for it one
+// busy time in all, under the hourglass, and says so in the system's words;
+// what the operator types meanwhile reaches the box once the wait is over.
+TEST_F(Departments, AnotherProgramsLockHoldsAnAdditionOneBusyTimeUnderTheHourglass)
+{
+    testsupport::OtherProgram other(file("kestrom.mdb"), "begin exclusive");
+    ASSERT_EQ(other.started(), QString());
+    window->show();
+    window->Tbm->setFocus();
+    QTest::keyClicks(window->Tbm, "Block L");
+    std::atomic<int> hourglassWhileWaiting{-1};
+    std::thread typist([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        hourglassWhileWaiting = ui::hourglassCount();
+        QCoreApplication::postEvent(window->Tbm, new QKeyEvent(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2"));
+        QCoreApplication::postEvent(window->Tbm, new QKeyEvent(QEvent::KeyRelease, Qt::Key_2, Qt::NoModifier, "2"));
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(window->Cmdadd, Qt::LeftButton);
+    const qint64 waited = clock.elapsed();
+    typist.join();
+    EXPECT_GE(hourglassWhileWaiting, 1);
+    EXPECT_GE(waited, 4500);
+    EXPECT_LT(waited, 8000);  // one busy time, not one a statement
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.last(), "數據庫操作失敗：\n數據庫文件正被另一程序使用，請稍後再試。");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui::hourglassCount(), 0);
+    EXPECT_EQ(window->Tbm->text(), "Block L2");
+
+    EXPECT_EQ(other.then("rollback"), QString());
+    dialogs.messages.clear();
+    QTest::mouseClick(window->Cmdadd, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    EXPECT_EQ(count("department", "部門='Block L2'"), 1);
 }
 
 // A register that can't be read is told in the window's own message.

@@ -177,14 +177,31 @@ TEST_F(Recordsets, NullIsDistinctFromEmptyTextAndTypesReadBack)
     EXPECT_EQ(user.FieldNames().size(), 32);
 }
 
+// Refused in words an operator who typed the value into a cell can read.
 TEST_F(Recordsets, BadValuesAreRefusedNotStored)
 {
-    jet::Recordset rs = app::db.OpenRecordset("people");
-    rs.AddNew();
-    rs.SetField("卡號", "000099");
-    rs.SetField("birthday", "not a date");
-    EXPECT_THROW(rs.Update(), jet::DbError);
-    EXPECT_EQ(count("people", "卡號='000099'"), 0);
+    const struct {
+        const char* field;
+        const char* value;
+        const char* says;
+    } cases[] = {
+        {"birthday", "abc", "「abc」不是日期或時間，不能存入這一欄。"},
+        {"birthday", "not a date", "「not a date」不是日期或時間，不能存入這一欄。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        jet::Recordset rs = app::db.OpenRecordset("people");
+        rs.AddNew();
+        rs.SetField("卡號", "000099");
+        rs.SetField(c.field, c.value);
+        try {
+            rs.Update();
+            ADD_FAILURE() << "stored";
+        } catch (const jet::DbError& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.says));
+        }
+        EXPECT_EQ(count("people", "卡號='000099'"), 0);
+    }
 }
 
 }  // namespace

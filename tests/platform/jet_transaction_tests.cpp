@@ -4,8 +4,10 @@
 #include "recordset.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using testsupport::ProgramFolderTest;
@@ -125,6 +127,33 @@ TEST_F(CompactionAlone, RefusedWhileAnotherCopyOfTheProgramHasTheFileOpen)
     }
     other.kill();
     EXPECT_NO_THROW(jet::CompactInPlace(file("kestrom.mdb")));
+}
+
+// The engine's temporary folder full: the compaction says so, naming that
+// folder beside the file.
+TEST_F(CompactionAlone, AFullTemporaryFolderIsNamed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small temporary folder";
+    const QString small = file("tmp");
+    ASSERT_TRUE(QDir().mkdir(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "no small folder can be mounted here";
+    jet::CloseDefaultWorkspace();
+    jet::ExecuteScript(file("kestrom.mdb"),
+                       "with recursive n(i) as (select 1 union all select i + 1 from n where i < 200000) "
+                       "insert into department select printf('大廈 %06d', i) from n;");
+    sqlite3_temp_directory = sqlite3_mprintf("%s", QFile::encodeName(small).constData());
+    try {
+        jet::CompactInPlace(file("kestrom.mdb"));
+        ADD_FAILURE() << "compacted through a full folder";
+    } catch (const jet::DbError& e) {
+        EXPECT_EQ(e.message(), "磁盤已滿：數據庫文件 " + file("kestrom.mdb") + " 所在的磁盤或臨時文件夾 " + small
+                                   + " 已沒有空間。");
+    }
+    sqlite3_free(sqlite3_temp_directory);
+    sqlite3_temp_directory = nullptr;
+    ::umount2(QFile::encodeName(small).constData(), MNT_DETACH);
 }
 
 }  // namespace

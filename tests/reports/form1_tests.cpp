@@ -8,15 +8,22 @@
 #include "schemacheck.h"
 #include "testsupport.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -205,6 +212,27 @@ TEST_F(Backup, AnEarlierBackupIsReplacedWholeAndKeepsItsMode)
     EXPECT_EQ(leftovers(backups()), QStringList{"weekly.mdb"});
 }
 
+// Names up to the longest a folder takes are backed up; a longer one is
+// refused with the path and the reason.
+TEST_F(Backup, ANameTooLongForTheFolderIsNamedWithTheReason)
+{
+    Form1 w;
+    open(w);
+    const QString longest = QString(251, QLatin1Char('b'));  // 255 bytes with .mdb
+    choose(w, backups(), longest);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{"數据備份完畢！"});
+    EXPECT_EQ(leftovers(backups()), QStringList{longest + ".mdb"});
+
+    dialogs.messages.clear();
+    const QString tooLong = longest + "b";
+    choose(w, backups(), tooLong);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{"數据備份失敗，原有的文件保持原樣。\n無法寫入 " + backups() + "/" + tooLong
+                                                    + ".mdb：文件名太長，最多 255 個字節。"});
+    EXPECT_EQ(leftovers(backups()), QStringList{longest + ".mdb"});
+}
+
 TEST_F(Backup, AFailedBackupKeepsTheEarlierOne)
 {
     const QString backup = backups() + "/weekly.mdb";
@@ -282,6 +310,137 @@ TEST_F(Backup, OnlyADatabaseOfThisSystemOtherThanTheLiveFileIsRestored)
     QTest::mouseClick(w.Command3, Qt::LeftButton);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{"此操作會將后備數据庫覆蓋現有數据庫，要繼續嗎？"});
     EXPECT_EQ(fingerprint(live()), before);
+}
+
+// A backup that a start would refuse is refused before anything is written:
+// a page of its swipe records overwritten, or rows that break an index the
+// log-in would have to make again.
+TEST_F(Backup, OnlyABackupAStartWouldTakeIsRestored)
+{
+    const QString damaged = backups() + "/damaged.mdb";
+    ASSERT_TRUE(QFile::copy(live(), damaged));
+    {
+        jet::Database d = jet::OpenDatabase(damaged);
+        jet::Transaction more(d);
+        for (int i = 0; i < 200; ++i)
+            d.Execute(QStringLiteral("insert into data (卡號,日期,時間,地址,flagIO,flag) values "
+                                     "('%1',#2026-03-02#,#08:40:00#,7,'鎖一進',1)")
+                          .arg(i, 6, 10, QLatin1Char('0')));
+        more.Commit();
+    }
+    testsupport::damageFirstPage(damaged, "data");
+    const QString duplicate = backups() + "/duplicate.mdb";
+    ASSERT_TRUE(QFile::copy(live(), duplicate));
+    jet::ExecuteScript(duplicate, "drop index faka_primarykey;"
+                                  "insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values (3,'000123','0001234567',0,0);"
+                                  "insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values (3,'000123','0001234567',0,0);");
+    const QString good = backups() + "/good.mdb";
+    ASSERT_TRUE(QFile::copy(live(), good));
+    jet::ExecuteScript(good, "drop index faka_kh; insert into department values ('新大廈');");
+
+    const QByteArray before = fingerprint(live());
+    Form1 w;
+    open(w);
+    const struct {
+        QString chosen;
+        const char* why;  // what the message names; none for a file that is restored
+    } cases[] = {
+        {damaged, "已損壞"},
+        {duplicate, "faka_primarykey"},
+        {good, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        const QByteArray chosen = fingerprint(c.chosen);
+        dialogs.messages.clear();
+        dialogs.chooseFile(c.chosen);
+        dialogs.answer(ui::vbYes);
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        EXPECT_EQ(fingerprint(c.chosen), chosen);
+        EXPECT_EQ(leftovers(backups()).filter(QFileInfo(c.chosen).fileName()), QStringList{QFileInfo(c.chosen).fileName()});
+        ASSERT_EQ(dialogs.messages.size(), c.why ? 1u : 2u);
+        if (c.why) {
+            EXPECT_TRUE(dialogs.last().startsWith("選擇數据庫錯誤！\n" + c.chosen)) << dialogs.last().toStdString();
+            EXPECT_TRUE(dialogs.last().contains(QString::fromUtf8(c.why))) << dialogs.last().toStdString();
+            EXPECT_EQ(fingerprint(live()), before);
+        } else {
+            EXPECT_EQ(dialogs.last(), "數据已被恢复！");
+        }
+    }
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    EXPECT_EQ(leftovers(folder()), QStringList{"kestrom.mdb"});
+    EXPECT_EQ(buildings(live()), (QStringList{"新大廈", "東方廣場第二座", "海景花園"}));
+    EXPECT_EQ(dbfile::schemaMismatch(live()), "");
+    EXPECT_EQ(dbfile::makeMissingIndexes(live()), "");
+}
+
+// A name brought in from another program with a NUL in it, by any kind of
+// paste or by a drop: the box holds it without the NUL, and the backup goes
+// where the window says.
+TEST_F(Backup, ANulPastedOrDroppedIntoTheNameIsDropped)
+{
+    Form1 w;
+    open(w);
+    w.activateWindow();
+    const QString withNul = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
+    QClipboard* clipboard = QApplication::clipboard();
+    const struct {
+        const char* how;
+        std::function<bool()> bring;  // false where this screen offers no such way
+    } ways[] = {
+        {"the box's menu",
+         [&] {
+             clipboard->setText(withNul);
+             QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), w.Text2->mapToGlobal(QPoint(5, 5)));
+             QApplication::sendEvent(w.Text2, &click);
+             QMenu* menu = nullptr;
+             EXPECT_TRUE(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }));
+             QAction* paste = nullptr;
+             for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+                 if (a->text().remove('&').startsWith("Paste"))
+                     paste = a;
+             EXPECT_NE(paste, nullptr);
+             if (paste) {
+                 menu->setActiveAction(paste);
+                 QTest::keyClick(menu, Qt::Key_Return);
+             }
+             return true;
+         }},
+        {"the middle button",
+         [&] {
+             if (!clipboard->supportsSelection())
+                 return false;
+             clipboard->setText(withNul, QClipboard::Selection);
+             QTest::mouseClick(w.Text2, Qt::MiddleButton);
+             return true;
+         }},
+        {"a drop",
+         [&] {
+             QMimeData data;
+             data.setText(withNul);
+             const QPoint at(5, 5);
+             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(w.Text2, &enter);
+             QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(w.Text2, &move);
+             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(w.Text2, &drop);
+             return true;
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        choose(w, backups(), "");
+        w.Text2->setFocus();
+        if (!way.bring())
+            continue;
+        EXPECT_EQ(w.Text2->text(), "abcd");
+        EXPECT_EQ(w.Label4->text(), backups() + "/abcd.mdb");
+    }
+    dialogs.messages.clear();
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{"數据備份完畢！"});
+    EXPECT_EQ(leftovers(backups()), QStringList{"abcd.mdb"});
 }
 
 TEST_F(Backup, ARestoreLeavesNoSideFileOfTheOldFile)

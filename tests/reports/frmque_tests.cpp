@@ -272,6 +272,27 @@ TEST_F(Swipes, AMissingOrFaultyValueIsRefusedAndTheGridKeepsItsRows)
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{"請選擇地址"});
 }
 
+// A page of the swipe records damaged after the log-in: a query says that
+// the file is damaged and that a backup can be restored, never the statement.
+TEST_F(Swipes, ADamagedPageOfTheRecordsIsToldAsADamagedFile)
+{
+    {
+        jet::Transaction more(app::db);
+        for (int i = 0; i < 3000; ++i)
+            swipe("000101", d1.addDays(i % 300), QTime(8, 0).addSecs(i), 1, 2);
+        more.Commit();
+    }
+    testsupport::damageFirstPage(file("kestrom.mdb"), "data");
+    dialogs.messages.clear();
+    click(w->Ccx);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    for (const QString& text : dialogs.texts()) {
+        EXPECT_TRUE(text.contains("數據庫文件 " + file("kestrom.mdb") + " 已損壞")) << text.toStdString();
+        EXPECT_TRUE(text.contains("數据恢复")) << text.toStdString();
+        EXPECT_FALSE(text.contains("select")) << text.toStdString();
+    }
+}
+
 TEST_F(Swipes, TheReportPrintsTheListedRowsInTheGridsOrder)
 {
     setDays(d1, d3);

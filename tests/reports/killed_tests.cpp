@@ -135,6 +135,9 @@ TEST_F(Killed, ABackupLeavesTheEarlierBackupOrTheNewOne)
         EXPECT_EQ(markOf(live(), rows), "本週");
     }
     EXPECT_TRUE(seen.contains("上週"));
+    // What the killed ones left beside the target goes with the next backup.
+    run("backup", target);
+    EXPECT_EQ(QDir(folder()).entryList({"weekly.mdb*"}, QDir::Files | QDir::Hidden), QStringList{"weekly.mdb"});
 }
 
 }  // namespace

@@ -13,7 +13,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <grp.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::ProgramFolderTest;
 
@@ -164,6 +168,64 @@ TEST_F(Login, AFileWithoutTheInstalledTablesOrColumnsIsRefusedAtOpen)
     EXPECT_FALSE(empty.Form_Load());
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.last().contains("不是本系統的數據庫，缺少 cjtype、data、")) << dialogs.last().toStdString();
+}
+
+// A database the program's user may not write, because of the file or of
+// the folder where each write makes its journal: the log-in says so, and
+// why, before the first store would fail.
+TEST_F(Login, ADatabaseThatCantBeWrittenIsToldAtLogIn)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to log in as an account the file is closed to";
+    delete window.data();
+    jet::CloseDefaultWorkspace();
+    const QByteArray live = QFile::encodeName(file("kestrom.mdb"));
+    const QByteArray here = QFile::encodeName(folder());
+    const struct {
+        const char* closed;
+        mode_t file, folder;
+        QString says;
+    } cases[] = {
+        {"the file", 0444, 0777, "數據庫文件 " + file("kestrom.mdb") + " 不能寫入：本程序的用戶沒有寫這個文件的權限。"},
+        {"the folder", 0666, 0555, "數據庫文件 " + file("kestrom.mdb") + " 不能寫入：本程序的用戶不能在文件夾 " + folder()},
+        {"nothing", 0666, 0777, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.closed);
+        ASSERT_EQ(::chmod(live.constData(), c.file), 0);
+        ASSERT_EQ(::chmod(here.constData(), c.folder), 0);
+        int told[2];
+        ASSERT_EQ(pipe(told), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            ::close(told[0]);
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(2);
+            ui::setMessageHandler([&](const ui::MessageCall& call) {
+                const QByteArray line = call.prompt.toUtf8() + '\n';
+                if (::write(told[1], line.constData(), size_t(line.size())) < 0)
+                    _exit(3);
+                return int(ui::vbOK);
+            });
+            login nobodys;
+            _exit(nobodys.Form_Load() ? 0 : 1);
+        }
+        ::close(told[1]);
+        QByteArray shown;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(told[0], buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, n);
+        ::close(told[0]);
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        const QString text = QString::fromUtf8(shown);
+        if (c.says.isEmpty())
+            EXPECT_EQ(text, "");
+        else
+            EXPECT_TRUE(text.startsWith(c.says)) << text.toStdString();
+    }
+    ASSERT_EQ(::chmod(here.constData(), 0700), 0);
 }
 
 // The NUL of a name pasted from elsewhere never reaches the box.

@@ -58,7 +58,7 @@ TEST_F(SafetyNet, ARefusedStatementIsToldAndTheWindowStaysUsable)
     EXPECT_EQ(dialogs.messages[0].style, 16);
     EXPECT_TRUE(dialogs.last().startsWith("數據庫操作失敗：\n")) << dialogs.last().toStdString();
     EXPECT_TRUE(dialogs.last().contains("no such table: nosuch")) << dialogs.last().toStdString();
-    EXPECT_TRUE(dialogs.last().contains("update nosuch set 地址=1")) << dialogs.last().toStdString();
+    EXPECT_FALSE(dialogs.last().contains("update nosuch")) << dialogs.last().toStdString();  // never the statement
     EXPECT_EQ(ui::hourglassCount(), 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(w.isVisible());

@@ -3,6 +3,7 @@
 // the smallest a site runs the program on, so that a window that fills the
 // screen is measured as it would be there.
 #include "entryguard.h"
+#include "pointer.h"
 
 #include <QApplication>
 #include <QFont>
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
                                    : platform);
     QApplication qapp(argc, argv);
     ui::dropNulInEntryBoxes();  // as the program does
+    ui::showHourglassWhileDbWaits();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -120,6 +120,26 @@ void ProgramFolderTest::rawSql(const char* statement) const
     sqlite3_close(handle);
 }
 
+void damageFirstPage(const QString& path, const QString& table)
+{
+    int root = 0;
+    {
+        jet::Database d = jet::OpenDatabase(path);
+        root = d.OpenRecordset(QStringLiteral("select rootpage from sqlite_master where name = '%1'").arg(table))
+                   .Field(0)
+                   .toInt();
+    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(16));
+    const QByteArray stored = f.read(2);  // the page size, as the file's header holds it
+    const int size = quint8(stored[0]) << 8 | quint8(stored[1]);
+    const int pageSize = size == 1 ? 65536 : size;
+    ASSERT_TRUE(root > 0 && pageSize >= 512);
+    ASSERT_TRUE(f.seek(qint64(root - 1) * pageSize));
+    f.write(QByteArray(64, '\xff'));
+}
+
 ChildProcess::ChildProcess(const std::function<void(const Ready& ready)>& run)
 {
     int signal[2];

@@ -65,6 +65,10 @@ private:
     QTemporaryDir dir;
 };
 
+// 64 bytes at the start of a table's first page overwritten, as a bad
+// block of the disk would leave them; the engine finds the file damaged.
+void damageFirstPage(const QString& path, const QString& table);
+
 // A function run in a child process of the test, as another program would
 // run beside it. Made once the function has called its `ready`; the child
 // then stays (when the function returns, idle) until kill() or until this

@@ -1,9 +1,12 @@
 #include "connection.h"
 
+#include "database.h"
 #include "sqlvalue.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -122,22 +125,71 @@ SharedLocks& sharedLocks()
 
 namespace {
 
-// The engine's words for its last failure; a file still locked once the busy
-// timeout is over is said to be in use, which is what the operator can act on.
-QString engineMessage(sqlite3* db)
+QString folderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
+
+// Where the engine puts the files of a sort or a compaction: the first of
+// these that it may write.
+QString engineTemporaryFolder()
 {
-    const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
-    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY)
-        return QStringLiteral("數據庫文件正被另一程序使用，請稍後再試。(") + msg + QLatin1Char(')');
-    return msg;
+    if (sqlite3_temp_directory)
+        return QString::fromUtf8(sqlite3_temp_directory);
+    QStringList candidates;
+    for (const char* variable : {"SQLITE_TMPDIR", "TMPDIR"})
+        if (const QString v = qEnvironmentVariable(variable); !v.isEmpty())
+            candidates << v;
+    candidates << QStringLiteral("/var/tmp") << QStringLiteral("/usr/tmp") << QStringLiteral("/tmp");
+    for (const QString& c : std::as_const(candidates))
+        if (::access(QFile::encodeName(c).constData(), W_OK | X_OK) == 0)
+            return c;
+    return QStringLiteral(".");
+}
+
+// The operator's words for the failures he can act on; empty for the
+// others, which keep the engine's own.
+QString systemWords(int code, const QString& path)
+{
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("數據庫文件正被另一程序使用，請稍後再試。");
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+        if (const QString why = writeRefusal(path); !why.isEmpty())
+            return why;
+        return code == SQLITE_CANTOPEN ? QStringLiteral("無法打開數據庫文件 %1。").arg(path) : QString();
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("數據庫文件 %1 已損壞。請在「數據庫備份」中用「數据恢复」恢复一個備份。").arg(path);
+    case SQLITE_FULL:
+        return QStringLiteral("磁盤已滿：數據庫文件 %1 所在的磁盤或臨時文件夾 %2 已沒有空間。")
+            .arg(path, engineTemporaryFolder());
+    default:
+        return QString();
+    }
 }
 
 }  // namespace
 
+QString writeRefusal(const QString& path)
+{
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (::access(QFile::encodeName(file).constData(), W_OK) != 0)
+        return QStringLiteral("數據庫文件 %1 不能寫入：本程序的用戶沒有寫這個文件的權限。").arg(file);
+    if (::access(QFile::encodeName(folderOf(file)).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("數據庫文件 %1 不能寫入：本程序的用戶不能在文件夾 %2 中建立文件，"
+                              "而每次寫入都要在數據庫文件旁建立日誌文件。")
+            .arg(file, folderOf(file));
+    return QString();
+}
+
 [[noreturn]] void raise(sqlite3* db, const QString& context)
 {
-    const QString msg = db ? engineMessage(db) : QStringLiteral("database is closed");
-    throw DbError(context.isEmpty() ? msg : msg + QStringLiteral(" (") + context + QLatin1Char(')'), msg);
+    if (!db)
+        throw DbError(QStringLiteral("Object invalid or no longer set: the database is closed."), 0, context);
+    const int code = sqlite3_extended_errcode(db) & 0xFF;
+    const char* file = sqlite3_db_filename(db, "main");
+    const QString words = systemWords(code, QString::fromUtf8(file ? file : ""));
+    throw DbError(words.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : words, code, context);
 }
 
 ColumnKind kindOfDeclaredType(const char* decl)
@@ -195,9 +247,12 @@ QVariant fromStored(sqlite3_stmt* st, int i, ColumnKind kind)
 
 namespace {
 
-[[noreturn]] void conversionError(const QVariant& value)
+[[noreturn]] void conversionError(const QVariant& value, ColumnKind kind)
 {
-    throw DbError(QStringLiteral("Data type conversion error: '%1'.").arg(value.toString()));
+    const QString wanted = kind == ColumnKind::DateTime  ? QStringLiteral("日期或時間")
+                           : kind == ColumnKind::Boolean ? QStringLiteral("是或否")
+                                                         : QStringLiteral("數字");
+    throw DbError(QStringLiteral("「%1」不是%2，不能存入這一欄。").arg(value.toString(), wanted));
 }
 
 void bindText(sqlite3_stmt* st, int index, const QString& text)
@@ -216,7 +271,7 @@ void bindDateLike(sqlite3_stmt* st, int index, const QVariant& v)
     }
     const QVariant parsed = parseDateTime(v.toString());
     if (!parsed.isValid())
-        conversionError(v);
+        conversionError(v, ColumnKind::DateTime);
     bindDateLike(st, index, parsed);
 }
 
@@ -249,7 +304,7 @@ void bindValue(sqlite3_stmt* st, int index, const QVariant& v, ColumnKind kind)
                 bool ok = false;
                 const double d = t.toDouble(&ok);
                 if (!ok)
-                    conversionError(v);
+                    conversionError(v, kind);
                 sqlite3_bind_int(st, index, d != 0);
             }
         } else {
@@ -268,7 +323,7 @@ void bindValue(sqlite3_stmt* st, int index, const QVariant& v, ColumnKind kind)
         else
             d = v.toDouble(&ok);
         if (!ok)
-            conversionError(v);
+            conversionError(v, kind);
         if (kind == ColumnKind::Integer)
             sqlite3_bind_int64(st, index, static_cast<sqlite3_int64>(std::nearbyint(d)));
         else
@@ -394,6 +449,64 @@ constexpr qint64 othersLookHolds = 50;
 
 }  // namespace
 
+namespace {
+
+// How long one operation of the operator's waits, all its statements
+// together, for another program to let go of the file.
+constexpr qint64 busyTimeout = lockWaitMilliseconds;
+
+void (*waitNotice)(bool) = nullptr;
+
+// The wait of the operation under way on this thread; its deadline is set
+// by its first wait.
+struct OperationWait {
+    qint64 deadline = 0;
+    bool told = false;
+};
+thread_local OperationWait operationWait;
+
+// The operation is over once the program is back at its event loop.
+void endOfOperation()
+{
+    if (operationWait.told && waitNotice)
+        waitNotice(false);
+    operationWait = {};
+}
+
+bool onEventLoopThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && app->thread() == QThread::currentThread();
+}
+
+int waitForOthers(void*, int tries)
+{
+    const qint64 t = now();
+    if (!onEventLoopThread()) {
+        // No operator's operation to measure: each statement waits for itself.
+        if (tries == 0)
+            operationWait.deadline = t + busyTimeout;
+    } else if (operationWait.deadline == 0) {
+        operationWait.deadline = t + busyTimeout;
+        QMetaObject::invokeMethod(QCoreApplication::instance(), endOfOperation, Qt::QueuedConnection);
+        if (waitNotice) {
+            waitNotice(true);
+            operationWait.told = true;
+        }
+    }
+    const qint64 left = operationWait.deadline - t;
+    if (left <= 0)
+        return 0;
+    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 10)));
+    return 1;
+}
+
+}  // namespace
+
+void onWaitForOthers(void (*notice)(bool waiting)) { waitNotice = notice; }
+
+void awaitOtherHandles(sqlite3* db) { sqlite3_busy_handler(db, waitForOthers, nullptr); }
+
 ChangeStamp Connection::changeStamp() const
 {
     ChangeStamp stamp;
@@ -431,20 +544,27 @@ Connection::Connection(const QString& path) : file(path)
     locked = true;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
+        const QString words = systemWords(rc & 0xFF, path);
         const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         close();
-        throw DbError(QStringLiteral("Could not open '%1': %2").arg(path, msg));
+        throw DbError(words.isEmpty() ? QStringLiteral("Could not open '%1': %2").arg(path, msg) : words, rc & 0xFF);
     }
-    sqlite3_busy_timeout(db, lockWaitMilliseconds);
+    awaitOtherHandles(db);
     sqlite3_commit_hook(db, countCommit, nullptr);
     sqlite3_extended_result_codes(db, 1);
     registerFunctions(db);
     // A damaged file or one that is no database fails here rather than at the first statement.
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const bool busy = (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY;
-        const QString msg = engineMessage(db);
+        const int code = sqlite3_extended_errcode(db) & 0xFF;
+        // No window is open yet to restore a backup from.
+        const bool damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+        const QString words = damaged ? QStringLiteral("數據庫文件 %1 已損壞，或不是數據庫文件。").arg(path)
+                                      : systemWords(code, path);
+        const QString msg = words.isEmpty() ? QStringLiteral("Unrecognized database format '%1': %2")
+                                                  .arg(path, QString::fromUtf8(sqlite3_errmsg(db)))
+                                            : words;
         close();
-        throw DbError(busy ? msg : QStringLiteral("Unrecognized database format '%1': %2").arg(path, msg));
+        throw DbError(msg, code);
     }
 }
 

@@ -108,8 +108,12 @@ private:
     bool locked = false;
 };
 
-// How long a statement waits for another handle's lock before it fails.
+// How long one operation waits, all its statements together, for another
+// handle's lock before it fails.
 inline constexpr int lockWaitMilliseconds = 5000;
+
+// Gives a handle that wait back (a handle whose waits were switched off).
+void awaitOtherHandles(sqlite3* db);
 
 [[noreturn]] void raise(sqlite3* db, const QString& context);
 

@@ -156,7 +156,7 @@ LockNotAwaited::LockNotAwaited(const Database& handle) : db(handle.connection().
     sqlite3_busy_handler(db, &LockNotAwaited::refuse, this);
 }
 
-LockNotAwaited::~LockNotAwaited() { sqlite3_busy_timeout(db, lockWaitMilliseconds); }
+LockNotAwaited::~LockNotAwaited() { awaitOtherHandles(db); }
 
 int LockNotAwaited::refuse(void* self, int)
 {

@@ -81,6 +81,18 @@ Database OpenDatabase(const QString& name, bool exclusive = false, bool readOnly
 // The file a name or connect string points at ("\" read as the path separator).
 QString databasePath(const QString& nameOrConnect);
 
+// Why the program can't write a database file, in the operator's words:
+// the file itself, or the folder where each write makes its journal, is
+// closed to the program's user. Empty when it can be written.
+QString writeRefusal(const QString& path);
+
+// `notice` is told true when a statement starts waiting for another
+// program to let go of its file, and false once the operation that waited
+// is over (the program back at its event loop), for the hourglass. One
+// operation waits at most one busy time in all, however many statements
+// it runs.
+void onWaitForOthers(void (*notice)(bool waiting));
+
 // Closes every handle opened through OpenDatabase, as closing the engine's
 // default workspace does; their recordsets become unusable.
 void CloseDefaultWorkspace();

@@ -1,14 +1,18 @@
 #include "pointer.h"
 
+#include "database.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <atomic>
 
 namespace ui {
 
 namespace {
-int& waits() {
-    static int count = 0;
+// Read by a test's own thread too, while the program waits.
+std::atomic<int>& waits() {
+    static std::atomic<int> count = 0;
     return count;
 }
 }  // namespace
@@ -21,6 +25,8 @@ void hourglass(bool on) {
 }
 
 int hourglassCount() { return waits(); }
+
+void showHourglassWhileDbWaits() { jet::onWaitForOthers(hourglass); }
 
 void restoreHourglass(int count) {
     while (waits() > count)

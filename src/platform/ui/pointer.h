@@ -14,6 +14,9 @@ void hourglass(bool on);
 // half-way never switches its own off).
 int hourglassCount();
 void restoreHourglass(int count);
+// Once, after the application object is made: the hourglass also while the
+// program waits for another program to let go of the database.
+void showHourglassWhileDbWaits();
 
 // A small round picture with a sign on it, for the lists' image lists.
 QIcon drawnIcon(const QColor& fill, const QString& sign);
