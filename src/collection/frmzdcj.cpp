@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "exchanges.h"
+#include "linelender.h"
 #include "recordset.h"
 #include "runlog.h"
 #include "sedafile.h"
@@ -74,6 +75,7 @@ void FrmZDCJ::run() {
     running = true;
     QStringList failures;
     {
+        const BorrowedLine borrowed;
         app::ExchangeScope counted;
         for (int k = 0; k <= app::cjcount && isVisible(); ++k) {
             const int a = app::cjaddr[std::size_t(k)];
@@ -83,6 +85,10 @@ void FrmZDCJ::run() {
             if (!reasons.isEmpty())
                 failures << QStringLiteral("門禁控制器 %1: %2").arg(a).arg(reasons.join(QStringLiteral(", ")));
         }
+        // Closed before the monitors take the line back.
+        MSComm1.setInBufferCount(0);
+        MSComm1.setOutBufferCount(0);
+        MSComm1.setPortOpen(false);
     }
     keepOutcome(failures);
     running = false;
@@ -93,16 +99,25 @@ void FrmZDCJ::run() {
 // left where the operator finds it later, the main window and the log.
 void FrmZDCJ::keepOutcome(const QStringList& failures) {
     QString what;
+    QString few;
     if (app::cjcount < 0)
-        what = QStringLiteral("沒有門禁控制器可以采集");
+        what = few = QStringLiteral("沒有門禁控制器可以采集");
     else if (failures.isEmpty())
-        what = QStringLiteral("%1 台門禁控制器已全部采集").arg(app::cjcount + 1);
-    else
+        what = few = QStringLiteral("%1 台門禁控制器已全部采集").arg(app::cjcount + 1);
+    else {
         what = failures.join(QStringLiteral("; "));
-    app::cjoutcome = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-                     QStringLiteral(" 自動采集: ") + what;
-    if (!collection::logRun(app::cjoutcome))
+        few = QStringLiteral("%1/%2 台未能全部采集").arg(failures.size()).arg(app::cjcount + 1);
+    }
+    const QDateTime ended = QDateTime::currentDateTime();
+    const QString late = app::cjdeferral.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(app::cjdeferral);
+    app::cjoutcome = ended.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" 自動采集") + late +
+                     QStringLiteral(": ") + what;
+    app::cjoutcomeShort = ended.toString(QStringLiteral("MM/dd HH:mm")) + QStringLiteral(" 自動采集") +
+                          (late.isEmpty() ? QString() : QStringLiteral("(推遲)")) + QStringLiteral(": ") + few;
+    if (!collection::logRun(app::cjoutcome)) {
         app::cjoutcome += QStringLiteral(" (寫入 collection.log 時出錯)");
+        app::cjoutcomeShort += QStringLiteral(" (日誌出錯)");
+    }
 }
 
 void FrmZDCJ::fail(const QString& why) {

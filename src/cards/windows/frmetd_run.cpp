@@ -90,6 +90,7 @@ private:
     void atTarget() { w.Progress->setValue(w.Progress->value() + 1); }
 
     FrmEtD& w;
+    const app::CollectionHold held{QStringLiteral("增擴卡机")};
     int added = 0;
     QMap<int, int> failedAt;  // pairs not added, by target address
 };
