@@ -8,6 +8,7 @@
 #include "frmkqzl.h"
 #include "frmque.h"
 #include "frmssjsn.h"
+#include "frmssxx.h"
 #include "mainwindowtest.h"
 #include "menuwindows.h"
 #include "records.h"
@@ -212,35 +213,66 @@ TEST_F(DeferredCollection, TheMinuteDuringAttendanceRunsOnceTheRunHasEnded)
         << logLines()[1].toStdString();
 }
 
-TEST_F(DeferredCollection, TheLockMonitorLendsTheLineForTheRunAndWatchesOnAfterIt)
+// Both monitors, kept open all day as a security office does.
+TEST_F(DeferredCollection, AMonitorLendsTheLineForTheRunAndWatchesOnAfterIt)
 {
+    struct Monitor {
+        int entry;
+        std::uint8_t polled;  // the command it asks each controller
+        std::function<bool(QWidget*)> watching;
+        std::function<void(QWidget*)> close;
+    };
+    const Monitor monitors[] = {
+        {21, frames::cmdReadLockState,
+         [](QWidget* w) {
+             auto* m = qobject_cast<FrmssjsN*>(w);
+             return m && m->Comm.PortOpen() && m->Timer1.isActive();
+         },
+         [](QWidget* w) { QTest::mouseClick(qobject_cast<FrmssjsN*>(w)->closew, Qt::LeftButton); }},
+        {34, frames::cmdReadSwipe,
+         [](QWidget* w) {
+             auto* m = qobject_cast<FrmSSXX*>(w);
+             return m && m->MSComm1.PortOpen() && m->TimerScanTD.isActive();
+         },
+         [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }},
+    };
     menu* m = loadWithoutTicks();
     const int held = heldRecords();
-    setTime(QDateTime(QDate(2026, 12, 10), QTime(9, 30, 5)));
-    const auto polls = [&] {
-        int n = 0;
-        for (const QByteArray& f : sim->received())
-            n += f.size() >= 3 && std::uint8_t(f[2]) == frames::cmdReadLockState;
-        return n;
-    };
-    bool watchedOn = false, portBack = false;
-    QTimer::singleShot(0, m, [&] {
-        auto* w = qobject_cast<FrmssjsN*>(QApplication::activeModalWidget());
-        ASSERT_NE(w, nullptr);
-        ASSERT_TRUE(waitUntil([&] { return polls() >= 8; }, 10000));  // a security office watching
-        m->Timer1_Timer();  // the collection minute; returns once the run is done
-        const int before = polls();
-        watchedOn = waitUntil([&] { return polls() >= before + 8; }, 10000);
-        portBack = w->Comm.PortOpen() && w->Timer1.isActive();
-        QTest::mouseClick(w->closew, Qt::LeftButton);
-    });
-    m->setEntryEnabled(21, true);
-    m->entry(21)->trigger();
-    EXPECT_EQ(collected(), held);
-    EXPECT_TRUE(watchedOn);
-    EXPECT_TRUE(portBack);
-    ASSERT_EQ(logLines().size(), 1);
-    EXPECT_TRUE(logLines()[0].endsWith(" 自動采集: 4 台門禁控制器已全部采集")) << logLines()[0].toStdString();
+    int day = 10;
+    for (const Monitor& monitor : monitors) {
+        SCOPED_TRACE(monitor.entry);
+        app::db.Execute("delete from data");
+        QFile::remove(collection::runLogFile());
+        setTime(QDateTime(QDate(2026, 12, day++), QTime(9, 30, 5)));
+        const auto polls = [&] {
+            int n = 0;
+            for (const QByteArray& f : sim->received())
+                n += f.size() >= 3 && std::uint8_t(f[2]) == monitor.polled;
+            return n;
+        };
+        bool watchedBefore = false, watchedOn = false, portBack = false;
+        QPointer<QWidget> window;
+        QTimer::singleShot(0, m, [&] {
+            window = QApplication::activeModalWidget();
+            ASSERT_NE(window, nullptr);
+            watchedBefore = waitUntil([&] { return polls() >= 8; }, 10000);
+            m->Timer1_Timer();  // the collection minute; returns once the run is done
+            const int before = polls();
+            watchedOn = waitUntil([&] { return polls() >= before + 8; }, 10000);
+            portBack = monitor.watching(window);
+            monitor.close(window);
+        });
+        sim->clearReceived();
+        m->setEntryEnabled(monitor.entry, true);
+        m->entry(monitor.entry)->trigger();
+        EXPECT_TRUE(watchedBefore);
+        EXPECT_EQ(collected(), held);
+        EXPECT_TRUE(watchedOn);
+        EXPECT_TRUE(portBack);
+        EXPECT_TRUE(window.isNull() || !window->isVisible());
+        ASSERT_EQ(logLines().size(), 1);
+        EXPECT_TRUE(logLines()[0].endsWith(" 自動采集: 4 台門禁控制器已全部采集")) << logLines()[0].toStdString();
+    }
 }
 
 }  // namespace
