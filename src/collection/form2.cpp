@@ -46,6 +46,7 @@ struct Form2::Busy {
         w.holdButtons(false);
     }
     Form2& w;
+    const app::CollectionHold held{QStringLiteral("數據采集")};
     app::ExchangeScope counted;
 };
 

@@ -206,7 +206,7 @@ bool FrmssjsN::Form_Load() {
 
 void FrmssjsN::Timer1_Timer() {
     // With no controller there is nothing to ask.
-    if (busy || controllerList.empty())
+    if (busy || controllerList.empty() || !controller::openFromSettings(Comm))
         return;
     BusyRun run(this, busy);
     lock1Row = lock2Row = -1;
@@ -335,11 +335,23 @@ void FrmssjsN::hideEvent(QHideEvent* event) {
 // Also while a handler waits for a swipe: the timers stop first, and the
 // closed port ends that wait without the handler touching it again.
 void FrmssjsN::Form_Unload() {
-    Timer1.stop();
     clockTick.stop();
+    stopPolling();
+}
+
+void FrmssjsN::stopPolling() {
+    Timer1.stop();
     Comm.setRThreshold(0);
     if (Comm.PortOpen()) {
         emptyBuffers(Comm);
         Comm.setPortOpen(false);
     }
+}
+
+// Should the line not open again, each poll tries it anew.
+void FrmssjsN::takeLineBack() {
+    if (!lentWhilePolling)
+        return;
+    controller::openFromSettings(Comm);
+    Timer1.start();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "linelender.h"
 #include "listview.h"
 #include "serialport.h"
 
@@ -64,6 +65,8 @@ protected:
 
 private:
     void Form_Unload();
+    void stopPolling();
+    void takeLineBack();
     void showState(int row, int state);
     void showSwipe(int row, const QString& physical, const QString& direction);
     void readSwipe();
@@ -76,4 +79,10 @@ private:
     int lock1Row = -1, lock2Row = -1;
     short busy = 0;
     QTimer clockTick;
+    bool lentWhilePolling = false;
+    LineLender lender{[this] {
+                          lentWhilePolling = Timer1.isActive();
+                          stopPolling();
+                      },
+                      [this] { takeLineBack(); }};
 };

@@ -118,7 +118,10 @@ void FrmSSXX::Form_Load() {
     for (; !rs.Eof(); rs.MoveNext())
         addressList << rs.Field(0).toString();
     rs.Close();
+    openLine();
+}
 
+void FrmSSXX::openLine() {
     MSComm1.setPortOpen(false);
     try {
         MSComm1.setInputLen(0);
@@ -223,10 +226,14 @@ void FrmSSXX::clearDisplay() {
 void FrmSSXX::hideEvent(QHideEvent* event) {
     // Minimised, the window goes on watching.
     if (!event->spontaneous()) {
-        TimerScanTD.stop();
         Timer2.stop();
-        MSComm1.setRThreshold(0);
-        MSComm1.setPortOpen(false);
+        stopScanning();
     }
     QDialog::hideEvent(event);
+}
+
+void FrmSSXX::stopScanning() {
+    TimerScanTD.stop();
+    MSComm1.setRThreshold(0);
+    MSComm1.setPortOpen(false);
 }

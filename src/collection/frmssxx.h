@@ -1,5 +1,6 @@
 #pragma once
 #include "clocktimer.h"
+#include "linelender.h"
 #include "serialport.h"
 
 #include <QDialog>
@@ -54,6 +55,8 @@ protected:
 private:
     void Form_Load();
     void clearDisplay();
+    void openLine();
+    void stopScanning();
 
     QStringList addressList;
     int scanPosition = 0;
@@ -62,4 +65,15 @@ private:
     QString physicalNumber;
     int directionCode = 0;
     int clearCount = 0;
+    bool lentWhileScanning = false;
+    LineLender lender{[this] {
+                          lentWhileScanning = TimerScanTD.isActive();
+                          stopScanning();
+                      },
+                      [this] {
+                          if (!lentWhileScanning)
+                              return;
+                          openLine();
+                          TimerScanTD.start(100);
+                      }};
 };

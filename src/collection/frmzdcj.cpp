@@ -3,6 +3,7 @@
 #include "app.h"
 #include "exchanges.h"
 #include "recordreader.h"
+#include "linelender.h"
 #include "recordset.h"
 #include "runlog.h"
 #include "sedafile.h"
@@ -78,6 +79,7 @@ void FrmZDCJ::run() {
     keptLines.clear();
     setAsideLines.clear();
     {
+        const BorrowedLine borrowed;
         app::ExchangeScope counted;
         for (int k = 0; k <= app::cjcount && isVisible(); ++k) {
             const int a = app::cjaddr[std::size_t(k)];
@@ -86,6 +88,10 @@ void FrmZDCJ::run() {
             collectdoor(k);
             collected.emplace_back(a, reasons);
         }
+        // Closed before the monitors take the line back.
+        MSComm1.setInBufferCount(0);
+        MSComm1.setOutBufferCount(0);
+        MSComm1.setPortOpen(false);
     }
     keepOutcome(outcomeOf(collected));
     running = false;
@@ -96,16 +102,25 @@ void FrmZDCJ::run() {
 // left where the operator finds it later, the main window and the log.
 void FrmZDCJ::keepOutcome(const QStringList& failures) {
     QString what;
+    QString few;
     if (app::cjcount < 0)
-        what = QStringLiteral("沒有門禁控制器可以采集");
+        what = few = QStringLiteral("沒有門禁控制器可以采集");
     else if (failures.isEmpty())
-        what = QStringLiteral("%1 台門禁控制器已全部采集").arg(app::cjcount + 1);
-    else
+        what = few = QStringLiteral("%1 台門禁控制器已全部采集").arg(app::cjcount + 1);
+    else {
         what = failures.join(QStringLiteral("; "));
-    app::cjoutcome = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-                     QStringLiteral(" 自動采集: ") + what;
-    if (!collection::logRun(app::cjoutcome))
+        few = QStringLiteral("%1/%2 台未能全部采集").arg(failures.size()).arg(app::cjcount + 1);
+    }
+    const QDateTime ended = QDateTime::currentDateTime();
+    const QString late = app::cjdeferral.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(app::cjdeferral);
+    app::cjoutcome = ended.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" 自動采集") + late +
+                     QStringLiteral(": ") + what;
+    app::cjoutcomeShort = ended.toString(QStringLiteral("MM/dd HH:mm")) + QStringLiteral(" 自動采集") +
+                          (late.isEmpty() ? QString() : QStringLiteral("(推遲)")) + QStringLiteral(": ") + few;
+    if (!collection::logRun(app::cjoutcome)) {
         app::cjoutcome += QStringLiteral(" (寫入 collection.log 時出錯)");
+        app::cjoutcomeShort += QStringLiteral(" (日誌出錯)");
+    }
 }
 
 namespace {

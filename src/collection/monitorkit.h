@@ -1,4 +1,5 @@
 #pragma once
+#include "collectionhold.h"
 #include "issuedcards.h"
 #include "serialport.h"
 
@@ -26,6 +27,8 @@ public:
 private:
     QPointer<QObject> window;
     short& flag;
+    // The unattended collection borrows the line between exchanges, not in one.
+    app::CollectionHold line{app::CollectionHold::controllerExchange()};
 };
 
 // The holder of a live swipe, found by its physical number in the shared

@@ -1,4 +1,5 @@
 #pragma once
+#include "collectionhold.h"
 #include "database.h"
 
 #include <QString>
@@ -30,27 +31,21 @@ inline QString cjtime = QStringLiteral("0");  // collection time "HH:MM", "0" wh
 inline std::array<short, 1001> cjaddr{};  // addresses of the unattended collection run
 inline short cjcount = -1;               // index of the last entry of cjaddr
 inline QString cjoutcome;                // what the last unattended run did, dated, for the main window
+inline QString cjoutcomeShort;           // the same in a few words, for the status bar
+inline QString cjdeferral;               // why the run under way started late; empty when on time
 
 // Controller exchanges under way: the exit waits until none is, so a
-// controller never keeps a card the database doesn't record.
+// controller never keeps a card the database doesn't record. The line is
+// in use meanwhile: the unattended collection waits too.
 inline int exchangesRunning = 0;
 struct ExchangeScope {
     ExchangeScope() { ++exchangesRunning; }
     ~ExchangeScope() { --exchangesRunning; }
     ExchangeScope(const ExchangeScope&) = delete;
     ExchangeScope& operator=(const ExchangeScope&) = delete;
-};
 
-// Windows that keep the database from the unattended collection for a
-// while: one that has the shared handle closed (backup and restore), or one
-// inside a long write of its own. The collection timer lets its minute pass
-// while any does, rather than open the collection onto a closed or busy file.
-inline int collectionHeld = 0;
-struct CollectionHold {
-    CollectionHold() { ++collectionHeld; }
-    ~CollectionHold() { --collectionHeld; }
-    CollectionHold(const CollectionHold&) = delete;
-    CollectionHold& operator=(const CollectionHold&) = delete;
+private:
+    CollectionHold line{CollectionHold::controllerExchange()};
 };
 
 // The database file in the program folder and the connect string naming it.

@@ -122,7 +122,7 @@ Form1::~Form1() { reopenShared(); }
 
 bool Form1::Form_Load()
 {
-    hold.emplace();
+    hold.emplace(QStringLiteral("數據庫備份"));
     jet::CloseDefaultWorkspace();
     live = app::databaseFile();
     return true;

@@ -99,7 +99,7 @@ void Frmkqzl::Command1_Click()
     }
     // The collection must not come in between: its rows would wait on this
     // run's transaction and fail.
-    app::CollectionHold hold;
+    const app::CollectionHold hold(QStringLiteral("考勤數據整理"));
     setRunning(true);
     attendance::Progress progress;
     progress.started = [this](int cards) {

@@ -152,6 +152,7 @@ void print(QWidget* window, report::ReportControl& control, grid::BoundGrid* gri
         if (!confirmedLong(control, grid->RecordCount()))
             return;
         {
+            const app::CollectionHold printing(QStringLiteral("打印報表"));
             jet::Transaction staging(app::db);
             stage();
             staging.Commit();

@@ -150,6 +150,7 @@ void sjkwf2::Command1_Click()
                                               + QStringLiteral(" and ") + sql::date(last);
     int deleted = 0;
     try {
+        const app::CollectionHold purging(QStringLiteral("過期數據處理"));
         deleted = app::db.Execute(QStringLiteral("delete * from ") + table() + where);
     } catch (const jet::DbError& e) {
         ui::reportDbFailure(e);

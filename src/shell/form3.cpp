@@ -86,6 +86,7 @@ void Form3::Command1_Click()
     Pro->show();
     // All or nothing: a failure half-way must never leave the operators
     // deleted without the default one in their place.
+    const app::CollectionHold initialising(QStringLiteral("數據庫初始化"));
     try {
         app::db.BeginTrans();
         for (const Step& step : steps(Text1->text())) {

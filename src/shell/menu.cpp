@@ -7,6 +7,7 @@
 #include "msgbox.h"
 #include "placement.h"
 #include "program.h"
+#include "runlog.h"
 #include "programfolder.h"
 #include "recordset.h"
 #include "settingsload.h"
@@ -160,10 +161,17 @@ menu::menu()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(50000);
     connect(Timer1, &QTimer::timeout, this, &menu::Timer1_Timer);
+    // Posted, so the run starts from the event loop once the operation that
+    // held it has wholly returned.
+    app::setCollectionReleased([this] {
+        if (!deferredBecause.isEmpty())
+            QTimer::singleShot(0, this, &menu::startDeferredCollection);
+    });
 }
 
 menu::~menu()
 {
+    app::setCollectionReleased({});
     for (const QPointer<QWidget>& w : std::as_const(modeless))
         delete w.data();
     delete help.data();
@@ -318,13 +326,14 @@ void menu::openWindow(int id)
 }
 
 // The run asks nobody anything and its window closes by itself: what it did
-// stays beside the company name until the next run.
+// stays beside the company name until the next run, in a few words; the
+// tooltip has the whole of it.
 void menu::showCollectionOutcome()
 {
     if (app::cjoutcome.isEmpty())
         return;
-    Panel1->setText(companyText() + QStringLiteral("    ") + app::cjoutcome);
-    Panel1->setToolTip(app::cjoutcome);  // the whole of it, where the panel is too narrow
+    Panel1->setText(companyText() + QStringLiteral("    ") + app::cjoutcomeShort);
+    Panel1->setToolTip(app::cjoutcome);
 }
 
 void menu::openLockMonitor()
@@ -354,15 +363,44 @@ void menu::openUnattendedCollection()
     app::cjoutcome.clear();
     if (QWidget* w = row->open())
         dispatch::showModal(w);
+    app::cjdeferral.clear();
     showCollectionOutcome();
 }
 
 void menu::Timer1_Timer()
 {
-    if (app::collectionHeld > 0)
-        return;
-    if (now().time().toString(QStringLiteral("HH:mm")) == app::cjtime)
+    startDeferredCollection();  // one put off, should its hold have ended unseen
+    const QDateTime t = now();
+    if (t.time().toString(QStringLiteral("HH:mm")) == app::cjtime)
+        collectOrDefer(t);
+}
+
+// Inside another operation the run waits until that has ended, and then
+// runs once for its minute: the minute's later ticks add no second run.
+void menu::collectOrDefer(const QDateTime& t)
+{
+    const QString minute = t.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (collectionShown || !deferredBecause.isEmpty() || minute == deferredMinute)
+        return;  // the run up, or the one put off, collects for this tick too
+    if (!app::collectionHeld()) {
         openUnattendedCollection();
+        return;
+    }
+    deferredMinute = minute;
+    deferredBecause = app::collectionHolder();
+    app::cjdeferral = QStringLiteral("%1 推遲至%2結束後").arg(t.toString(QStringLiteral("HH:mm")), deferredBecause);
+    const QString waiting = QStringLiteral("自動采集: 等待%1結束").arg(deferredBecause);
+    collection::logRun(t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + waiting);
+    Panel1->setText(companyText() + QStringLiteral("    ") + waiting);
+    Panel1->setToolTip(app::cjdeferral);
+}
+
+void menu::startDeferredCollection()
+{
+    if (deferredBecause.isEmpty() || app::collectionHeld() || collectionShown)
+        return;
+    deferredBecause.clear();
+    openUnattendedCollection();
 }
 
 void menu::showHelp()

@@ -59,6 +59,8 @@ private:
     void openWindow(int id);
     void openLockMonitor();
     void openUnattendedCollection();
+    void collectOrDefer(const QDateTime& minute);
+    void startDeferredCollection();
     void showHelp();
     void exitProgram();
     void waitForExchanges();
@@ -68,5 +70,7 @@ private:
     QHash<int, QPointer<QWidget>> modeless;
     QPointer<HelpWindow> help;
     bool collectionShown = false;
+    QString deferredMinute;    // "yyyy-MM-dd HH:mm" of the last minute whose run was put off
+    QString deferredBecause;   // the operation a run waits for; empty when none waits
     bool closing = false;
 };

@@ -62,8 +62,9 @@ TEST_F(CollectionEntries, TheStatusBarKeepsWhatTheRunLeftUndoneUntilTheNextRun) 
     EXPECT_EQ(count(QStringLiteral("data")), 30);
     const QString text = m->Panel1->text();
     EXPECT_TRUE(text.startsWith(company)) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral(" 自動采集: 門禁控制器 8: 沒有數据輸出!"))) << text.toStdString();
-    EXPECT_EQ(m->Panel1->toolTip(), text.mid(company.size()).trimmed());
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" 自動采集: 1/2 台未能全部采集"))) << text.toStdString();
+    EXPECT_TRUE(m->Panel1->toolTip().endsWith(QStringLiteral(" 自動采集: 門禁控制器 8: 沒有數据輸出!")))
+        << m->Panel1->toolTip().toStdString();
     // Still there after another window came and went.
     m->setEntryEnabled(20, true);
     QTimer::singleShot(0, m, [] {
@@ -79,6 +80,29 @@ TEST_F(CollectionEntries, TheStatusBarKeepsWhatTheRunLeftUndoneUntilTheNextRun) 
     EXPECT_TRUE(m->Panel1->text().startsWith(company));
     EXPECT_TRUE(m->Panel1->text().endsWith(QStringLiteral(" 自動采集: 2 台門禁控制器已全部采集")))
         << m->Panel1->text().toStdString();
+}
+
+// On the smallest screen the program is made for, the outcome stands whole
+// between the company name and the date; the tooltip has every controller.
+TEST_F(CollectionEntries, TheStatusBarsOutcomeFitsBesideTheDate) {
+    app::db.Execute("insert into cjtype values (1, '09:30')");
+    menu* m = load();
+    m->show();  // on the test's screen of 800 x 600
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m));
+    ctlsim::Script silent;
+    silent.silent = true;
+    sim->scriptNext(0x11, silent);
+    sim->scriptNext(0x11, silent);
+    setTime(QDateTime(QDate(2026, 12, 10), QTime(9, 30, 5)));
+    m->Timer1_Timer();
+    QCoreApplication::processEvents();
+    const QString text = m->Panel1->text();
+    EXPECT_LE(m->Panel1->fontMetrics().horizontalAdvance(text), m->Panel1->contentsRect().width())
+        << text.toStdString();
+    EXPECT_LE(m->Panel1->geometry().right(), m->Panel2->geometry().left());
+    EXPECT_TRUE(m->Panel1->toolTip().endsWith(
+        QStringLiteral(" 自動采集: 門禁控制器 3: 沒有數据輸出!; 門禁控制器 8: 沒有數据輸出!")))
+        << m->Panel1->toolTip().toStdString();
 }
 
 TEST_F(CollectionEntries, MenuEntriesOpenBothCollections) {

@@ -87,14 +87,14 @@ TEST_F(Backup, TheSharedHandleIsClosedWhileTheWindowIsOpen)
             EXPECT_EQ(w.windowTitle(), "數据備份与恢复");
             EXPECT_FALSE(app::db.isOpen());
             EXPECT_FALSE(before.isOpen());
-            EXPECT_EQ(app::collectionHeld, 1);
+            EXPECT_EQ(app::collectionHolder(), "數據庫備份");
             if (byEscape)
                 QTest::keyClick(&w, Qt::Key_Escape);
             else
                 QTest::mouseClick(w.Command2, Qt::LeftButton);
             EXPECT_FALSE(w.isVisible());
             EXPECT_TRUE(app::db.isOpen());
-            EXPECT_EQ(app::collectionHeld, 0);
+            EXPECT_FALSE(app::collectionHeld());
         }
         EXPECT_EQ(app::db.OpenRecordset("select count(*) from department").Field(0).toInt(), 2);
     }

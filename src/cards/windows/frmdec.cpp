@@ -231,6 +231,7 @@ void FrmDec::Command1_Click()
 {
     if (running)
         return;
+    const app::CollectionHold held(QStringLiteral("壓縮卡机"));
     running = true;
     try {
         fakaRs = app::db.OpenRecordset(QStringLiteral("faka"), jet::dbOpenTable);

@@ -118,6 +118,7 @@ private:
     FrmEtD& w;
     QMap<std::pair<QString, int>, Final> finals;  // by card and target
     int there = 0;
+    const app::CollectionHold held{QStringLiteral("增擴卡机")};
     int added = 0;
     QMap<int, int> failedAt;  // pairs not added, by target address
 };

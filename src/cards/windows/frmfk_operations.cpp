@@ -74,6 +74,7 @@ private:
     }
     FrmFK& w;
     QPointer<QWidget> focused;
+    const app::CollectionHold held{QStringLiteral("卡操作")};
 };
 
 FrmFK::Entered FrmFK::entered() const

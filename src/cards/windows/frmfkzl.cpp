@@ -117,6 +117,7 @@ void FrmFKZL::Command1_Click()
         Combo1->setFocus();
         return;
     }
+    const app::CollectionHold held(QStringLiteral("發卡信息重整"));
     running = true;
     rebuild();
     running = false;
