@@ -87,6 +87,9 @@ class ScreenFit : public QObject {
 public:
     explicit ScreenFit(QPrintPreviewDialog& dialog) : QObject(&dialog), dialog(dialog)
     {
+        // Placed, frame and all, where every window goes, once sized here:
+        // the filter installed later runs first.
+        ui::placeWhenShown(&dialog);
         dialog.installEventFilter(this);
         if (auto* pages = dialog.findChild<QPrintPreviewWidget*>())
             pages->setZoomMode(QPrintPreviewWidget::FitToWidth);
@@ -109,16 +112,12 @@ private:
     void fit()
     {
         const QRect free = ui::freeRoom(&dialog);
-        const QSize frame = dialog.frameGeometry().size() - dialog.size();
-        const QSize room = free.size() - frame;
+        const QSize room = ui::innerRoom(&dialog);
         if (auto* bar = dialog.findChild<QToolBar*>(); bar && bar->sizeHint().width() > room.width() - 20)
             bar->setIconSize(QSize(16, 16));
         const QSize wanted(1100, room.height() * 9 / 10);
         const QSize size = free.width() < 1280 || free.height() < 960 ? room : wanted.boundedTo(room);
         dialog.resize(size);
-        QRect placed(QPoint(0, 0), size + frame);
-        placed.moveCenter(free.center());
-        dialog.move(placed.topLeft());
         // Fitted again at the size it opens at, the view starts at the top
         // of the first page.
         if (dialog.layout())
