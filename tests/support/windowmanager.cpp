@@ -84,7 +84,7 @@ void runUnderWindowManager(const QString& filter)
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});
-        if (!child.waitForFinished(300000))
+        if (!child.waitForFinished(240000))
             child.kill();
     }
     stop(manager);
