@@ -10,6 +10,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -320,6 +324,42 @@ TEST_F(ManualCollection, APortThatWontOpen) {
     EXPECT_EQ(label4(), QStringLiteral("串口通信端口沒有打開"));
     EXPECT_TRUE(labtext().isEmpty());
     EXPECT_TRUE(w.isVisible());
+}
+
+// What stands behind com3 decides what the window says: not a serial line
+// at all, or a line another program holds.
+TEST_F(ManualCollection, APortThatIsNoSerialDeviceSaysSo) {
+    const QString fifo = file(QStringLiteral("line.fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString plain = file(QStringLiteral("line.txt"));
+    QFile(plain).open(QIODevice::WriteOnly);
+    for (const QString& target : {QStringLiteral("/dev/null"), QStringLiteral("/dev/zero"), plain, fifo}) {
+        SCOPED_TRACE(target.toStdString());
+        QFile::remove(file(QStringLiteral("com3")));
+        ASSERT_TRUE(QFile::link(target, file(QStringLiteral("com3"))));
+        app::comport = 3;
+        open();
+        EXPECT_TRUE(label4().contains(QStringLiteral("com3不是串口設備"))) << label4().toStdString();
+        EXPECT_FALSE(label4().contains(QStringLiteral("占用"))) << label4().toStdString();
+        EXPECT_TRUE(label4().endsWith(QStringLiteral("請進入系統配置重新設置端口號！"))) << label4().toStdString();
+        EXPECT_FALSE(window->MSComm1.PortOpen());
+    }
+}
+
+TEST_F(ManualCollection, APortAnotherProgramHoldsSaysSo) {
+    // Held the way a terminal program holds a line: exclusive, no lock.
+    const int foreign = ::open(QFile::encodeName(sim->device()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(foreign, 0);
+    ASSERT_EQ(::ioctl(foreign, TIOCEXCL), 0);
+    Form2& w = open();
+    EXPECT_TRUE(label4().contains(QStringLiteral(" 端口 (com1) "))) << label4().toStdString();
+    EXPECT_TRUE(label4().contains(QStringLiteral("已被其他程序占用"))) << label4().toStdString();
+    EXPECT_FALSE(label4().contains(QStringLiteral("Device or resource busy"))) << label4().toStdString();
+    EXPECT_FALSE(w.MSComm1.PortOpen());
+    ::ioctl(foreign, TIOCNXCL);
+    ::close(foreign);
+    collect();  // let go, the port opens and the controller answers
+    EXPECT_EQ(labtext(), QStringLiteral("沒有數据可以采集"));
 }
 
 // ---- clearing the memory ----

@@ -5,6 +5,7 @@
 #include "reportpreview.h"
 #include "sqlvalue.h"
 #include "testsupport.h"
+#include "windowmanager.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -485,14 +486,15 @@ TEST_F(Report, ThePreviewStaysClearOfTheMainWindowsMenuBar)
     main.setCentralWidget(new QWidget);
     main.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    testsupport::waitUntilFramed(&main);
     const int menuBottom = main.menuBar()->mapToGlobal(QPoint(0, main.menuBar()->height())).y();
     addPerson("000001", "陳大文", "東座");
     control.setReportFileName(file("drda2.rpt"));
     QRect frame;
     QTimer::singleShot(0, [&] {
         if (auto* preview = qobject_cast<report::PreviewDialog*>(QApplication::activeModalWidget())) {
-            frame = preview->frameGeometry();
+            testsupport::waitUntilFramed(preview);
+            frame = testsupport::frameOf(preview);
             preview->reject();
         }
     });
@@ -500,6 +502,12 @@ TEST_F(Report, ThePreviewStaysClearOfTheMainWindowsMenuBar)
     ASSERT_FALSE(frame.isNull());
     EXPECT_GE(frame.top(), menuBottom);
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(frame));
+}
+
+// Under a window manager, which frames the preview only once it is up.
+TEST(ReportUnderAWindowManager, ThePreviewStaysClearOfTheMenuBar)
+{
+    testsupport::runUnderWindowManager(QStringLiteral("Report.ThePreviewStaysClearOfTheMainWindowsMenuBar"));
 }
 
 // A month of swipes: while its pages are made the operator sees how far it

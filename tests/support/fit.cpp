@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
@@ -85,7 +86,9 @@ QStringList fitProblems(const QWidget* window)
 {
     QStringList problems;
     const QSize frame = window->frameGeometry().size();
-    if (frame.width() > 800 || frame.height() > 600 - titleBar)
+    // A window that fills the screen by its frame has its title bar in it.
+    const bool fillsTheScreen = window->screen() && window->frameGeometry() == window->screen()->availableGeometry();
+    if (!fillsTheScreen && (frame.width() > 800 || frame.height() > 600 - titleBar))
         problems << QStringLiteral("%1 is %2 x %3, more than 800 x 600 leaves it with a title bar")
                         .arg(nameOf(window))
                         .arg(frame.width())

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <cerrno>
 #include <condition_variable>
@@ -77,8 +78,29 @@ std::condition_variable& framesArrived() {
 
 }  // namespace
 
+// The mark beside a link: which process made it, to which device.
+Simulator::Mark Simulator::markOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    bool ok = false;
+    const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
+    if (!ok || pid <= 0 || lines.size() < 2)
+        return {};
+    return Mark{pid, QString::fromLocal8Bit(lines[1].trimmed())};
+}
+
+void Simulator::writeMark(const QString& path, const Mark& mark) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QByteArray::number(mark.pid) + '\n' + mark.device.toLocal8Bit() + '\n');
+}
+
 Simulator::Simulator(const QString& folder, int port) {
-    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Never blocking: a reply nobody takes off the line must not hold up the
+    // simulator's stop.
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
         throw std::runtime_error("no pseudo-terminal");
     slavePath = QString::fromLocal8Bit(ptsname(master));
@@ -92,6 +114,7 @@ Simulator::Simulator(const QString& folder, int port) {
     if (pipe2(stopPipe, O_CLOEXEC) != 0)
         throw std::runtime_error("no pipe");
     linkPath = QDir(folder).filePath(QStringLiteral("com%1").arg(port));
+    markPath = QDir(folder).filePath(QStringLiteral(".com%1.ctlsim").arg(port));
     claimLink(port);
     worker = std::thread([this] { serve(); });
 }
@@ -103,30 +126,45 @@ Simulator::~Simulator() {
     // Only the link made here goes; one put in its place meanwhile stays.
     if (QFileInfo(linkPath).symLinkTarget() == slavePath)
         QFile::remove(linkPath);
+    if (markOf(markPath) == Mark{qint64(::getpid()), slavePath})
+        QFile::remove(markPath);
     closeDescriptors();
 }
 
 // A port link of the program folder may lead to real hardware (a USB
 // adapter linked as com1): it is never replaced. Only a link a stopped
-// simulator left behind, to a pseudo-terminal that is gone, is.
+// simulator left behind is: one its mark beside the link names, from a
+// simulator that has gone, whatever pseudo-terminal now has the number it
+// leads to; or one to a pseudo-terminal that is gone.
 void Simulator::claimLink(int port) {
     const QFileInfo existing(linkPath);
-    const bool leftBehind = existing.isSymLink() && !existing.exists() &&
-                            existing.symLinkTarget().startsWith(QStringLiteral("/dev/pts/"));
+    const Mark mark = markOf(markPath);
+    const bool marked = existing.isSymLink() && !mark.device.isEmpty() && existing.symLinkTarget() == mark.device;
+    const bool running = marked && (::kill(pid_t(mark.pid), 0) == 0 || errno == EPERM);
+    const bool leftBehind = (marked && !running) || (existing.isSymLink() && !existing.exists() &&
+                                                      existing.symLinkTarget().startsWith(QStringLiteral("/dev/pts/")));
     if (leftBehind) {
         QFile::remove(linkPath);
     } else if (existing.isSymLink() || existing.exists()) {
         const QString leadsTo = existing.isSymLink() ? QStringLiteral(", which leads to ") + existing.symLinkTarget()
                                                      : QString();
+        const QString whose = running ? QStringLiteral("it is the link of a simulator still running (process %1)")
+                                            .arg(mark.pid)
+                                      : QStringLiteral("it is not a link this simulator made");
         closeDescriptors();
-        throw std::runtime_error(QStringLiteral("%1 already exists%2, and it is not a link this simulator made; it is "
-                                                "left as it is. Choose another port with --port N (for example --port "
-                                                "%3) and set 串口號 to N under 串口設置, or remove %1 yourself.")
+        throw std::runtime_error(QStringLiteral("%1 already exists%2, and %4; it is left as it is. Choose another "
+                                                "port with --port N (for example --port %3) and set 串口號 to N "
+                                                "under 串口設置, or remove %1 yourself.")
                                      .arg(linkPath, leadsTo)
                                      .arg(port + 1)
+                                     .arg(whose)
                                      .toStdString());
     }
+    // The mark first: a simulator killed at any moment leaves no link
+    // without its mark.
+    writeMark(markPath, Mark{qint64(::getpid()), slavePath});
     if (!QFile::link(slavePath, linkPath)) {
+        QFile::remove(markPath);
         closeDescriptors();
         throw std::runtime_error("cannot link " + linkPath.toStdString());
     }
@@ -267,11 +305,11 @@ void Simulator::handle(const QByteArray& frame) {
     if (script.cutAfter >= 0)
         reply = reply.left(script.cutAfter);
     reply = script.before + reply + script.after;
-    if (script.delayMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(script.delayMs));
+    if (script.delayMs > 0 && stopsWithin(std::chrono::milliseconds(script.delayMs)))
+        return;
     if (script.pauseAtByte >= 0) {
-        send(reply.left(script.pauseAtByte));
-        std::this_thread::sleep_for(std::chrono::milliseconds(script.pauseMs));
+        if (!send(reply.left(script.pauseAtByte)) || stopsWithin(std::chrono::milliseconds(script.pauseMs)))
+            return;
         reply.remove(0, script.pauseAtByte);
     }
     send(reply);
@@ -391,11 +429,43 @@ QByteArray Simulator::answer(const QByteArray& f, Script& script, bool& silent) 
     }
 }
 
-void Simulator::send(const QByteArray& bytes) {
-    if (!pacing) {
-        (void)!::write(master, bytes.constData(), size_t(bytes.size()));
-        return;
+bool Simulator::stopsWithin(std::chrono::nanoseconds wait) {
+    const auto until = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left = std::max(std::chrono::nanoseconds(0), until - std::chrono::steady_clock::now());
+        const timespec limit{time_t(left.count() / 1'000'000'000), long(left.count() % 1'000'000'000)};
+        pollfd stop{stopPipe[0], POLLIN, 0};
+        const int ready = ::ppoll(&stop, 1, &limit, nullptr);
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
     }
+}
+
+// Waits for room on the line as long as it takes, but never past the stop.
+bool Simulator::write(const char* bytes, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(master, bytes, size_t(size));
+        if (n > 0) {
+            bytes += n;
+            size -= n;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        pollfd fds[2] = {{master, POLLOUT, 0}, {stopPipe[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            return false;
+        if (fds[1].revents)
+            return false;
+    }
+    return true;
+}
+
+bool Simulator::send(const QByteArray& bytes) {
+    if (!pacing)
+        return write(bytes.constData(), bytes.size());
     termios tio{};
     tcgetattr(slave, &tio);
     static const std::map<speed_t, int> rates = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},
@@ -404,13 +474,15 @@ void Simulator::send(const QByteArray& bytes) {
     const auto rate = rates.find(cfgetospeed(&tio));
     const int baud = rate == rates.end() ? 9600 : rate->second;
     const auto perByte = std::chrono::nanoseconds(10'000'000'000LL / baud);  // start, 8 data, stop
-    // Each byte at its own place on the line's clock, so that the sleeps'
+    // Each byte at its own place on the line's clock, so that the waits'
     // overshoot doesn't add up over a long reply.
     const auto start = std::chrono::steady_clock::now();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        (void)!::write(master, bytes.constData() + i, 1);
-        std::this_thread::sleep_until(start + perByte * (i + 1));
+        if (!write(bytes.constData() + i, 1) ||
+            stopsWithin(start + perByte * (i + 1) - std::chrono::steady_clock::now()))
+            return false;
     }
+    return true;
 }
 
 }  // namespace ctlsim

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTime>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -76,9 +77,10 @@ struct Script {
 
 class Simulator {
 public:
-    // Opens a pseudo-terminal and links it as "com<port>" in the folder.
-    // Throws when "com<port>" is there already and is not a link a stopped
-    // simulator left behind: such a link may lead to real hardware.
+    // Opens a pseudo-terminal and links it as "com<port>" in the folder,
+    // with a mark ".com<port>.ctlsim" beside it that names this process and
+    // the device. Throws when "com<port>" is there already and is not a link
+    // a stopped simulator left behind: such a link may lead to real hardware.
     Simulator(const QString& folder, int port);
     ~Simulator();
     Simulator(const Simulator&) = delete;
@@ -110,14 +112,25 @@ public:
     bool waitForFrames(std::size_t n, int timeoutMs);
 
 private:
+    struct Mark {
+        qint64 pid = 0;
+        QString device;
+        bool operator==(const Mark&) const = default;
+    };
+    static Mark markOf(const QString& path);
+    static void writeMark(const QString& path, const Mark& mark);
     void claimLink(int port);
     void closeDescriptors();
     void serve();
     void handle(const QByteArray& frame);
     QByteArray answer(const QByteArray& frame, Script& script, bool& silent);
-    void send(const QByteArray& bytes);
+    // False once the simulator is stopping: what was left unsent goes.
+    bool send(const QByteArray& bytes);
+    bool write(const char* bytes, qsizetype size);
+    // Whether the stop comes before the time has passed.
+    bool stopsWithin(std::chrono::nanoseconds wait);
 
-    QString linkPath, slavePath;
+    QString linkPath, markPath, slavePath;
     int master = -1, slave = -1;
     int stopPipe[2] = {-1, -1};
     std::thread worker;

@@ -49,12 +49,13 @@ Frmxg::Frmxg(QWidget* parent) : QDialog(parent)
 
 // Controls stand at fixed places, as the window was drawn to fit an
 // 800 x 600 screen with its title bar; the layout rescaling moves them in
-// proportion when the window is made larger. Smaller, the labels would be
-// cut off.
+// proportion when the window is made larger. Narrower, the labels would be
+// cut off; a little lower it may be, to fit below the main window's title
+// and menu bars and with a title bar of its own on such a screen.
 void Frmxg::buildControls()
 {
     resize(784, 552);
-    setMinimumSize(size());
+    setMinimumSize(784, 520);
     int labels = 0;
     const auto label = [&labels](QWidget* parent, const char* text, int x, int y, int w = 80) {
         auto* l = new QLabel(QString::fromUtf8(text), parent);

@@ -264,17 +264,21 @@ PreviewDialog::PreviewDialog(const PagedReport& report, QWidget* parent)
     connect(printing, &QAction::triggered, this, &PreviewDialog::print);
     connect(save, &QAction::triggered, this, &PreviewDialog::saveAsPdf);
     pageShown(1);
+    ui::placeWhenShown(this);
+    installEventFilter(this);
 }
 
 void PreviewDialog::pageShown(int page) { pageField->setText(QString::number(page)); }
 
-void PreviewDialog::showEvent(QShowEvent* event)
+// Sized before the placement every window gets sees the show: the filter
+// installed later runs first.
+bool PreviewDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::showEvent(event);
-    if (!fitted) {
+    if (watched == this && event->type() == QEvent::Show && !fitted) {
         fitted = true;
         fitToScreen();
     }
+    return QDialog::eventFilter(watched, event);
 }
 
 // Over most of the free area below the main window's menu bar, never larger
@@ -285,8 +289,7 @@ void PreviewDialog::showEvent(QShowEvent* event)
 void PreviewDialog::fitToScreen()
 {
     const QRect free = ui::freeRoom(this);
-    const QSize frame = frameGeometry().size() - size();
-    const QSize room = free.size() - frame;
+    const QSize room = ui::innerRoom(this);
     if (bar->sizeHint().width() > room.width() - 20)
         bar->setIconSize(QSize(16, 16));
     if (bar->sizeHint().width() > room.width() - 20)
@@ -294,9 +297,6 @@ void PreviewDialog::fitToScreen()
     const QSize wanted(1100, room.height() * 9 / 10);
     const QSize fitted = free.width() < 1280 || free.height() < 960 ? room : wanted.boundedTo(room);
     resize(fitted);
-    QRect placed(QPoint(0, 0), fitted + frame);
-    placed.moveCenter(free.center());
-    move(placed.topLeft());
     if (layout())
         layout()->activate();
     view->fitToWidth();

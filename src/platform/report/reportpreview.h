@@ -60,7 +60,7 @@ public:
     PageView* pages() const { return view; }
 
 protected:
-    void showEvent(QShowEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fitToScreen();

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/select.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -152,16 +153,32 @@ void SerialPort::setPortOpen(bool open) {
     if (PortOpen())
         return;
     const QString path = devicePath(portNumber);
+    const QString name = QFileInfo(path).fileName();
     const int handle = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0 && errno == EBUSY)  // another program has it in exclusive use
+        throw PortError(PortError::PortInUse, name + QStringLiteral("已被其他程序占用，"));
     if (handle < 0)
         throw PortError(PortError::BadPortNumber, path + QStringLiteral(": ") + errnoText());
-    const QString device = QFileInfo(path).canonicalFilePath();
-    // TIOCEXCL refuses the device to every later open, by programs that
-    // don't lock it too (only an administrator's gets through).
-    if (devicesInUse().contains(device) || flock(handle, LOCK_EX | LOCK_NB) != 0 || ioctl(handle, TIOCEXCL) != 0) {
+    const auto refuse = [handle](PortError::Kind kind, const QString& text) {
         ::close(handle);
-        throw PortError(PortError::PortInUse, path + QStringLiteral(": 端口已被占用"));
-    }
+        return PortError(kind, text);
+    };
+    // A file, a FIFO or a device that is no terminal line (/dev/null, say)
+    // opens like one but carries no line settings.
+    struct stat status {};
+    termios settings{};
+    if (fstat(handle, &status) != 0 || !S_ISCHR(status.st_mode) || tcgetattr(handle, &settings) != 0)
+        throw refuse(PortError::BadPortNumber, name + QStringLiteral("不是串口設備，"));
+    const QString device = QFileInfo(path).canonicalFilePath();
+    if (devicesInUse().contains(device))
+        throw refuse(PortError::PortInUse, name + QStringLiteral("已被本程序的另一窗口占用，"));
+    // Exclusive use set by another program keeps out everyone but an
+    // administrator, who is told all the same; TIOCEXCL then refuses the
+    // device to every later open, by programs that don't lock it too.
+    int exclusive = 0;
+    if ((ioctl(handle, TIOCGEXCL, &exclusive) == 0 && exclusive) || flock(handle, LOCK_EX | LOCK_NB) != 0 ||
+        ioctl(handle, TIOCEXCL) != 0)
+        throw refuse(PortError::PortInUse, name + QStringLiteral("已被其他程序占用，"));
     try {
         applyLine(handle, line);
     } catch (...) {
