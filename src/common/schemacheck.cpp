@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <sqlite3.h>
 
 namespace dbfile {
@@ -99,8 +100,9 @@ QString schemaMismatch(const QString& path)
     return QStringLiteral("%1 不是本系統的數據庫，缺少 %2").arg(path, missing.join(QStringLiteral("、")));
 }
 
-QString makeMissingIndexes(const QString& path)
+QString makeMissingIndexes(const QString& path, const std::function<void()>& starting)
 {
+    std::function<void()> first = starting;
     Handle wanted;
     installed(wanted);
     Handle file;
@@ -125,6 +127,8 @@ QString makeMissingIndexes(const QString& path)
             continue;
         QString statement = text(st, 1);
         statement.replace(create, QStringLiteral("create \\1index if not exists "));
+        if (first)
+            std::exchange(first, nullptr)();
         char* error = nullptr;
         if (sqlite3_exec(file.db, statement.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
             failure = QStringLiteral("%1 缺少索引 %2，無法補建：%3")
