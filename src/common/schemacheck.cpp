@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <sqlite3.h>
 
 namespace dbfile {
@@ -130,10 +131,14 @@ QList<QPair<QString, QString>> missingIndexes(sqlite3* file)
     return out;
 }
 
-// `shownAs` names the file for the operator.
-QString makeIndexes(sqlite3* file, const QString& shownAs)
+// `shownAs` names the file for the operator; `starting` is told once, before
+// the first index is made.
+QString makeIndexes(sqlite3* file, const QString& shownAs, const std::function<void()>& starting = {})
 {
+    std::function<void()> first = starting;
     for (const auto& [name, statement] : missingIndexes(file)) {
+        if (first)
+            std::exchange(first, nullptr)();
         char* error = nullptr;
         const bool made = sqlite3_exec(file, statement.toUtf8().constData(), nullptr, nullptr, &error) == SQLITE_OK;
         const QString why = QString::fromUtf8(error ? error : sqlite3_errmsg(file));
@@ -157,13 +162,13 @@ bool isWhole(sqlite3* file)
 
 }  // namespace
 
-QString makeMissingIndexes(const QString& path)
+QString makeMissingIndexes(const QString& path, const std::function<void()>& starting)
 {
     Handle file;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &file.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         return QStringLiteral("%1 不是可讀的數據庫文件").arg(path);
     sqlite3_busy_timeout(file.db, 5000);
-    return makeIndexes(file.db, path);
+    return makeIndexes(file.db, path, starting);
 }
 
 QString unfitForStart(const QString& path)

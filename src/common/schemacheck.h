@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 namespace dbfile {
 
@@ -12,7 +13,9 @@ QString schemaMismatch(const QString& path);
 // Makes the indexes of the installed schema that are gone from a database
 // file, as the schema defines them: the windows seek on them. Empty text
 // when every one is there; otherwise which could not be made, and why.
-QString makeMissingIndexes(const QString& path);
+// `starting` is called once, before the first is made: on a grown table that
+// takes a while.
+QString makeMissingIndexes(const QString& path, const std::function<void()>& starting = {});
 
 // What would stop a start on a database file: a table or column of the
 // installed schema missing, a damaged page, or an index the log-in would

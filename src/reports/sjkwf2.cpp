@@ -7,6 +7,7 @@
 #include "named.h"
 #include "recordset.h"
 #include "sqlvalue.h"
+#include "working.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -151,6 +152,7 @@ void sjkwf2::Command1_Click()
     int deleted = 0;
     try {
         const app::CollectionHold purging(QStringLiteral("過期數據處理"));
+        const ui::Working notice(QStringLiteral("正在刪除過期數據，請稍候…"));
         deleted = app::db.Execute(QStringLiteral("delete * from ") + table() + where);
     } catch (const jet::DbError& e) {
         ui::reportDbFailure(e);

@@ -9,6 +9,7 @@
 #include "recordset.h"
 #include "rights.h"
 #include "sqlvalue.h"
+#include "working.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <optional>
 
 login::login(QWidget* parent) : QWidget(parent)
 {
@@ -62,8 +64,11 @@ bool login::Form_Load()
         app::db = jet::OpenDatabase(QString(), false, false, app::connstr);
         // Every window takes the installed tables, columns and indexes for granted.
         failure = dbfile::schemaMismatch(app::databaseFile());
+        std::optional<ui::Working> indexing;
         if (failure.isEmpty())
-            failure = dbfile::makeMissingIndexes(app::databaseFile());
+            failure = dbfile::makeMissingIndexes(app::databaseFile(), [&] {
+                indexing.emplace(QStringLiteral("正在建立數據庫索引，請稍候…"));
+            });
     } catch (const jet::DbError& e) {
         failure = e.message();
     }

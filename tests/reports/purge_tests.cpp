@@ -2,8 +2,10 @@
 #include "app.h"
 #include "attendancefixture.h"
 #include "sjkwf2.h"
+#include "workwatch.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLocale>
 #include <QPushButton>
@@ -105,6 +107,34 @@ TEST_F(Purge, ARangeOrADayOfEitherTableAndTheRowsDeletedAreCounted)
     }
     pick(w.Cdb, 0);
     EXPECT_EQ(items(w.Combo1), (QStringList{"2026-03-05"}));
+}
+
+// A busy door's month: the delete holds the window for a while, and the
+// operator sees what is being done under the hourglass until it is over.
+TEST_F(Purge, TheDeleteShowsWhatIsBeingDone)
+{
+    app::db.BeginTrans();
+    for (int day = 0; day < 30; ++day)
+        for (int swipe = 0; swipe < 200; ++swipe)
+            reportstest::addSwipe(app::db, QStringLiteral("%1").arg(100 + swipe % 80, 6, 10, QChar('0')),
+                                  QDate(2026, 1, 1).addDays(day), QTime(7, 0).addSecs(swipe * 97), 1 + swipe % 4);
+    app::db.CommitTrans();
+    testsupport::WorkWatch watch;
+    app::db.Close();
+    jet::CloseDefaultWorkspace();
+    openSharedDb();
+    pick(w.Cdb, 0);
+    pick(w.Combo1, 0);
+    pick(w.Combo2, 19);
+    EXPECT_EQ(watch.seen, QStringList());
+    dialogs.answer(ui::vbYes);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].prompt, "刪除成功！共刪除 4000 條記錄。");
+    EXPECT_EQ(watch.seen, QStringList{"正在刪除過期數據，請稍候…"});
+    EXPECT_EQ(testsupport::workNoticeShown(), QString());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(count("data"), 6000 - 4000 + 24);
 }
 
 TEST_F(Purge, NothingIsDeletedWithoutATableTwoDaysInOrderAndAYes)

@@ -4,6 +4,7 @@
 #include "frmspe.h"
 #include "mainwindowtest.h"
 #include "superuserconfirm.h"
+#include "workwatch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <grp.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +50,23 @@ protected:
         QFile f(file("kestrom.mdb"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    // The file's pages and those of them free, as the engine counts them.
+    std::pair<int, int> pageUse() const
+    {
+        sqlite3* handle = nullptr;
+        sqlite3_open(QFile::encodeName(file("kestrom.mdb")).constData(), &handle);
+        int counts[2] = {-1, -1};
+        const char* const pragmas[] = {"pragma page_count", "pragma freelist_count"};
+        for (int i = 0; i < 2; ++i) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(handle, pragmas[i], -1, &st, nullptr);
+            if (sqlite3_step(st) == SQLITE_ROW)
+                counts[i] = sqlite3_column_int(st, 0);
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(handle);
+        return {counts[0], counts[1]};
+    }
     menu* m = nullptr;
 };
 
@@ -63,6 +82,59 @@ TEST_F(Closing, CompactsKeepingEveryRowAndLeavesNoOtherFile)
     EXPECT_LT(QFileInfo(file("kestrom.mdb")).size(), sizeBefore);
     EXPECT_EQ(count("department"), departments);
     EXPECT_EQ(count("system"), 5);
+}
+
+// The compaction holds the window for as long as it runs: the operator
+// sees what is being done, under the hourglass, and nothing once it is over.
+TEST_F(Closing, TheCompactionIsShownWhileItRuns)
+{
+    testsupport::WorkWatch watch;
+    const qint64 sizeBefore = QFileInfo(file("kestrom.mdb")).size();
+    closeMainWindow();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+    EXPECT_LT(QFileInfo(file("kestrom.mdb")).size(), sizeBefore);
+    EXPECT_EQ(watch.seen, QStringList{"正在壓縮數據庫，請稍候…"});
+    EXPECT_EQ(testsupport::workNoticeShown(), QString());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A file with next to nothing to give back is left as it is: the close
+// ends at once, with nothing to show.
+TEST_F(Closing, AFileWithLittleFreeSpaceIsLeftAsItIs)
+{
+    const struct {
+        const char* file;
+        int charactersDeletedAfterCompaction;
+    } cases[] = {
+        {"no free page at all", 0},
+        {"a few pages free of many", 3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (!m) {
+            openSharedDb();
+            m = load();
+            m->show();
+        }
+        rawSql("vacuum");
+        if (c.charactersDeletedAfterCompaction > 0) {
+            const QString name(c.charactersDeletedAfterCompaction, QChar(u'樓'));
+            app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(name));
+            app::db.Execute(QStringLiteral("delete * from department where 部門 = '%1'").arg(name));
+        }
+        app::db.Close();
+        const QByteArray before = liveBytes();
+        const auto [pages, free] = pageUse();
+        EXPECT_EQ(free > 0, c.charactersDeletedAfterCompaction > 0);
+        EXPECT_LT(free * 100, pages * 3);
+        openSharedDb();
+        testsupport::WorkWatch watch;
+        closeMainWindow();
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+        EXPECT_TRUE(liveBytes() == before) << "the file was rewritten";
+        EXPECT_EQ(filesBeside(), QStringList{"kestrom.mdb"});
+        EXPECT_EQ(watch.seen, QStringList());
+    }
 }
 
 TEST_F(Closing, ALeftoverCopyIsReplaced)
@@ -186,7 +258,8 @@ TEST_F(Closing, AnotherProgramsWorkSurvivesTheClose)
             freshDatabase();
             openSharedDb();
             app::db.Execute("insert into cjtype values (0, '0')");
-            app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(QString(2000, QChar(u'樓'))));
+            for (int i = 0; i < 10; ++i)  // free pages enough to compact away
+                app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(QString(2000, QChar(u'樓'))));
             app::db.Execute("delete * from department");
             m = load();
             m->show();

@@ -4,7 +4,9 @@
 #include "menu.h"
 #include "program.h"
 #include "rights.h"
+#include "sqlvalue.h"
 #include "testsupport.h"
+#include "workwatch.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -288,6 +290,44 @@ TEST_F(Login, AMissingIndexIsMadeAgainAtLogIn)
     EXPECT_THROW(
         app::db.Execute("insert into faka (地址,卡號,物理卡號,ctrl_state1,ctrl_state2) values ('3','000123','0001234567',1,1)"),
         jet::DbError);
+}
+
+// Making the swipe records' indexes again takes a while on a grown table:
+// the operator sees what is being done before the log-in window comes.
+TEST_F(Login, AnIndexBeingMadeAgainIsShownAndNothingElseIs)
+{
+    app::db.BeginTrans();
+    for (int i = 0; i < 5000; ++i)
+        app::db.Execute(QStringLiteral("insert into data (卡號,地址,日期,時間,flag) values (%1,%2,%3,%4,1)")
+                            .arg(sql::text(QStringLiteral("%1").arg(i % 300, 6, 10, QChar('0'))),
+                                 sql::number(qint64(1 + i % 8)), sql::date(QDate(2026, 1, 1).addDays(i / 200)),
+                                 sql::time(QTime(7, 0).addSecs(i % 200 * 97))));
+    app::db.CommitTrans();
+    const struct {
+        const char* file;
+        bool indexesDropped;
+        QStringList seen;
+    } cases[] = {
+        {"every index in place", false, {}},
+        {"the swipe records' indexes gone", true, {"正在建立數據庫索引，請稍候…"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        delete window.data();
+        jet::CloseDefaultWorkspace();
+        if (c.indexesDropped)
+            for (const char* index : {"data_lookup", "data_day", "data_address"})
+                rawSql(QStringLiteral("drop index %1").arg(QLatin1String(index)).toUtf8().constData());
+        testsupport::WorkWatch watch;
+        window = new login();
+        ASSERT_TRUE(window->Form_Load());
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.last().toStdString();
+        EXPECT_GT(watch.looks, 0);
+        EXPECT_EQ(watch.seen, c.seen);
+        EXPECT_EQ(testsupport::workNoticeShown(), QString());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where name in ('data_lookup','data_day','data_address')").toInt(), 3);
 }
 
 TEST_F(Login, AnIndexThatCantBeMadeAgainIsNamedAtLogIn)

@@ -101,7 +101,11 @@ TEST_F(SecondCopy, OnTheSameFolderSaysTheProgramRunsThereAndEnds)
 
 TEST_F(SecondCopy, ACompactionLeavesTheFileAnotherCopyHasOpen)
 {
-    // This process plays a copy that started first and is now closing.
+    // This process plays a copy that started first and is now closing, with
+    // room in the file to give back.
+    for (int i = 0; i < 10; ++i)
+        app::db.Execute(QStringLiteral("insert into department values ('%1')").arg(QString(2000, QChar(u'樓'))));
+    app::db.Execute("delete * from department");
     menu* m = load();
     m->show();
     QProcess* other = start();

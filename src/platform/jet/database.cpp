@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace jet {
@@ -216,6 +217,19 @@ void CompactInPlace(const QString& path)
     alone(c, what);
     if (sqlite3_exec(c.handle(), "vacuum", nullptr, nullptr, nullptr) != SQLITE_OK)
         refused(c.handle(), c.path(), what);
+}
+
+PageUse PagesOf(const QString& path)
+{
+    Connection c(databasePath(path));
+    PageUse use;
+    for (const auto& [pragma, count] : {std::pair{"pragma page_count", &use.pages}, {"pragma freelist_count", &use.free}}) {
+        Statement st(c.handle(), QString::fromLatin1(pragma));
+        if (!st.step())
+            c.fail(QStringLiteral("讀取"));
+        *count = sqlite3_column_int64(st.get(), 0);
+    }
+    return use;
 }
 
 void CopyInto(const QString& source, const QString& destination)

@@ -109,6 +109,15 @@ void CompactDatabase(const QString& source, const QString& destination);
 // it takes back a half-done compaction at the next open.
 void CompactInPlace(const QString& path);
 
+// How many pages a closed database file has, and how many of them are free:
+// left by deleted rows, used again by later rows, given back to the disk
+// only by a compaction.
+struct PageUse {
+    qint64 pages = 0;
+    qint64 free = 0;
+};
+PageUse PagesOf(const QString& path);
+
 // Writes the whole of one database file into another where it lies, the
 // same way and under the same refusals as CompactInPlace.
 void CopyInto(const QString& source, const QString& destination);

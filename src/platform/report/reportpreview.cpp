@@ -9,6 +9,7 @@
 #include "reportpages.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFile>
 #include <QIntValidator>
 #include <QLabel>
