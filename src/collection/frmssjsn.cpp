@@ -348,10 +348,4 @@ void FrmssjsN::stopPolling() {
     }
 }
 
-// Should the line not open again, each poll tries it anew.
-void FrmssjsN::takeLineBack() {
-    if (!lentWhilePolling)
-        return;
-    controller::openFromSettings(Comm);
-    Timer1.start();
-}
+void FrmssjsN::openLine() { controller::openFromSettings(Comm); }

@@ -66,7 +66,7 @@ protected:
 private:
     void Form_Unload();
     void stopPolling();
-    void takeLineBack();
+    void openLine();
     void showState(int row, int state);
     void showSwipe(int row, const QString& physical, const QString& direction);
     void readSwipe();
@@ -79,10 +79,5 @@ private:
     int lock1Row = -1, lock2Row = -1;
     short busy = 0;
     QTimer clockTick;
-    bool lentWhilePolling = false;
-    LineLender lender{[this] {
-                          lentWhilePolling = Timer1.isActive();
-                          stopPolling();
-                      },
-                      [this] { takeLineBack(); }};
+    LineLender lender{Timer1, [this] { stopPolling(); }, [this] { openLine(); }};
 };

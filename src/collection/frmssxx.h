@@ -65,15 +65,5 @@ private:
     QString physicalNumber;
     int directionCode = 0;
     int clearCount = 0;
-    bool lentWhileScanning = false;
-    LineLender lender{[this] {
-                          lentWhileScanning = TimerScanTD.isActive();
-                          stopScanning();
-                      },
-                      [this] {
-                          if (!lentWhileScanning)
-                              return;
-                          openLine();
-                          TimerScanTD.start(100);
-                      }};
+    LineLender lender{TimerScanTD, [this] { stopScanning(); }, [this] { openLine(); }};
 };
